@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A settings file with the rules of the Windows private-profile functions, so a
+// file written by either program reads the same in the other. Every read and
+// write is one pass over the file on disk; nothing is cached.
+//
+// Reading: section and key names match without regard to ASCII case; a missing
+// file, section or key gives the default; a key with an empty value gives the
+// empty text; values are cut at 1023 bytes; CR LF and LF lines both read.
+// Writing: replaces the value or adds the key (creating the section and the
+// file), leaves every other line alone, and reaches the disk all or nothing (a
+// temporary file renamed over the old one). Lines are written with CR LF.
+class TIniFile {
+public:
+    explicit TIniFile(std::string fileName);
+
+    const std::string& FileName() const { return m_fileName; }
+
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& fallback) const;
+    // "0x"/"0X" become "$" for texts longer than two characters, then the Pascal
+    // integer conversion; anything else gives the default.
+    std::int32_t ReadInteger(const std::string& section, const std::string& key,
+                             std::int32_t fallback) const;
+    bool ReadBool(const std::string& section, const std::string& key, bool fallback) const;
+
+    // Each raises EIniFileError "<path> に書き込めません" when the write fails.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+
+private:
+    std::string m_fileName;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+// The alarm sound player on SDL2_mixer's music stream. One file at a time:
+// Open it (synchronously), Play it in the background, Stop it (keeping the
+// position) and SeekToStart. Play, Stop and SeekToStart on a player that is not
+// open raise EMCIDeviceError "MCI ﾃﾞﾊﾞｲｽがありません".
+class TMediaPlayer {
+public:
+    TMediaPlayer();
+    ~TMediaPlayer();
+    TMediaPlayer(const TMediaPlayer&) = delete;
+    TMediaPlayer& operator=(const TMediaPlayer&) = delete;
+
+    std::string FileName;
+
+    // Closes an open sound first (which stops it), then opens FileName; raises
+    // EMCIDeviceError with the library's text, or "原因不明のｴﾗｰ", on any failure.
+    void Open();
+    // Returns at once and never raises for an open player: a sound still playing
+    // goes on, a sound that has reached its end starts again from its beginning.
+    void Play();
+    void Stop();
+    void SeekToStart();
+    // Stops and releases the sound and the audio device; also done by the destructor.
+    void Close();
+
+    bool isOpen() const;
+    bool isPlaying() const;
+
+private:
+    struct Impl;
+    Impl* m_impl;
+};

@@ -1,7 +1,61 @@
+#include "app/handlerguard.h"
+#include "app/qtplatform.h"
+#include "app/windowset.h"
+#include "clock/mainwindow.h"
+
 #include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <QSessionManager>
+
+namespace {
+
+// The last line of defence: nothing thrown in an event handler crosses the loop.
+class PipironApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    Platform* platform = nullptr;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        bool result = false;
+        const bool ran = platform ? guarded(*platform, [&] {
+            result = QApplication::notify(receiver, event);
+        }) : (result = QApplication::notify(receiver, event), true);
+        return ran && result;
+    }
+};
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    return 0;
+    PipironApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setDesktopFileName(QStringLiteral("pipiron"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/mainicon.xpm")));
+
+    QtPlatform platform;
+    app.platform = &platform;
+    // Until the settings are applied, messages carry the executable's name.
+    platform.setApplicationTitle(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+
+    WindowSet windows(platform);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, Form1,
+                     [&platform](QSessionManager& manager) {
+                         if (Form1->switchIsOn() && !manager.allowsInteraction()) {
+                             manager.cancel();
+                             return;
+                         }
+                         bool canClose = true;
+                         if (!guarded(platform, [&] { Form1->FormCloseQuery(canClose); }) ||
+                             !canClose)
+                             manager.cancel();
+                         manager.release();
+                     });
+    guarded(platform, [] { Form1->LoadSettings(); });
+    Form1->show();
+    const int result = QApplication::exec();
+    app.platform = nullptr;
+    return result;
 }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+#include <cstdint>
+
+// The Windows fonts by name, with the IPA and Noto CJK fonts standing in where
+// they are missing. Heights are character heights in pixels.
+QFont msPGothic(int pixelHeight, bool bold = false);
+QFont msGothic(int pixelHeight, bool bold = false);
+QFont msPMincho(int pixelHeight, bool bold = false);
+
+// Colours are kept as 0x00BBGGRR, blue in the high byte.
+inline QColor colorFromBGR(std::uint32_t bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}

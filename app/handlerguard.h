@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <exception>
+#include <utility>
+
+// Runs a handler; an error that leaves it is shown in the standard error box and
+// the program goes on. Returns false when the handler was abandoned.
+template <typename Handler>
+bool guarded(Platform& platform, Handler&& handler) noexcept
+{
+    try {
+        std::forward<Handler>(handler)();
+        return true;
+    } catch (const std::exception& e) {
+        try {
+            platform.showError(QString::fromUtf8(e.what()));
+        } catch (...) {
+        }
+    } catch (...) {
+        try {
+            platform.showError(QStringLiteral("原因不明のｴﾗｰ"));
+        } catch (...) {
+        }
+    }
+    return false;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <memory>
+
+class Beeper;
+class DesktopAttention;
+
+// The desktop as Qt, SDL2_mixer and the session bus offer it.
+class QtPlatform : public Platform {
+public:
+    QtPlatform();
+    ~QtPlatform() override;
+
+    LocalTime localTime() override;
+    void messageBeep(unsigned type) override;
+    void setForegroundWindow(QWidget* window) override;
+    bool confirmWarning(const QString& text) override;
+    void showMessage(const QString& text) override;
+    void showError(const QString& message) override;
+    void showModal(QWidget* window) override;
+    void quit() override;
+    QString executablePath() override;
+    void showHelp(const QString& helpFile, unsigned command, unsigned data) override;
+    void alarmRinging(const QString& alarmTime) override;
+    void alarmSilenced() override;
+    void setAlarmArmed(bool armed) override;
+
+private:
+    std::unique_ptr<Beeper> m_beeper;
+    std::unique_ptr<DesktopAttention> m_attention;
+};
+
+// Shows a window application-modal in a nested event loop until it is hidden.
+void runModal(QWidget* window);
+
+// Which file the help request opens: the help file when it exists, otherwise the
+// program's own HTML help beside the executable.
+QString helpDocumentFor(const QString& helpFile);

@@ -1,0 +1,147 @@
+#pragma once
+
+// The main window of ぴぴろん.
+//
+// Time passes only in Timer1Timer, the one-second tick: it reads the clock into
+// NowTime, redraws the left face at each new minute (every second in the alarm
+// minute), and while the switch is ON and NowTime equals AlarmTime it rings. The
+// switch has no variable: it is ON exactly when BtnSet's caption is "ON". The
+// controls that set AlarmTime (buttons, the drag handle ShapeSet, the minutes box)
+// refresh LblSet and the right face once after their last step. Settings live
+// only in the controls of Form3; the mini timer is Form4. Every handler runs in
+// the guard, which shows an error that leaves it in the standard error box.
+
+#include "clock/clockface.h"
+#include "clock/timeformat.h"
+#include "clock/timetext.h"
+#include "sound/mediaplayer.h"
+
+#include <QMainWindow>
+#include <QRect>
+
+class Platform;
+class TImage;
+class TShape;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(Platform& platform);
+    ~TForm1() override;
+
+    // Controls, in declaration order.
+    TImage* ImgNow;
+    TImage* ImgSet;
+    TImage* ImgTokei;
+    QLabel* LblNow;
+    QLabel* LblSet;
+    QTimer* Timer1;
+    TImage* ImgMask;
+    TImage* ImgBK;
+    QLabel* Label1;
+    QLabel* Label2;
+    TShape* ShapeSet;
+    TMediaPlayer MediaPlayer;
+    QPushButton* BtnDown;
+    QPushButton* BtnUp;
+    QMenuBar* MainMenu1;
+    QPushButton* BtnSet;
+    TShape* Shape1;
+    TShape* ShapeOnOff;
+    QFrame* Bevel1;
+    QAction* Setting;
+    QMenu* K4;
+    QPushButton* Btn5Down;
+    QPushButton* Btn5Up;
+    QComboBox* ComboBox1;
+    QPlainTextEdit* Memo1;
+    QAction* Mini;
+    QAction* K5;
+    QAction* About1;
+    QAction* Exit1;
+
+    // Handlers. They run unguarded when called directly; the bindings guard them.
+    void FormCreate();
+    void Timer1Timer();
+    void BtnUpClick();
+    void BtnDownClick();
+    void BtnSetClick();
+    void ShapeSetMouseMove(int x, int y);
+    void ShapeSetMouseDown(Qt::MouseButton button, int x, int y);
+    void ShapeSetMouseUp();
+    void Btn5UpClick();
+    void Btn5DownClick();
+    void ComboBox1Change();
+    void FormKeyPress(char& key);
+    void About1Click();
+    void Exit1Click();
+    void FormCloseQuery(bool& canClose);
+    void MiniClick();
+    void SettingClick();
+    void K5Click();
+    void ComboBox1KeyPress(char key);
+
+    // Operations.
+    void DrawFace();
+    void DrawClock(bool setFace, const TimeText& time);
+    void StepAlarm(bool forward);
+    void ShowSwitch(bool on);
+    int DragSector(int x, int y) const;
+    bool ApplySettings();
+    void LoadSettings();
+    void SaveSettings();
+    void ReadNowTime();
+
+    bool switchIsOn() const;
+    QString settingsFilePath() const;
+    QString helpFilePath() const;
+
+    // State of the main window's unit.
+    TimeText NowTime;
+    TimeText AlarmTime;
+    TimeText ShownTime;
+    QRect ClockRect;
+    bool Ringing = false;
+    bool Dragging = false;
+    int DragStartX = 0;
+    int DragStartY = 0;
+    int LastSector = 0;
+    bool ExitRequested = false;
+    bool WavReady = false;
+
+    // The locale's picture for the time; taken again when the locale changes.
+    TimeLocale timeLocale;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    void createMenu();
+    void bindEvents();
+    template <typename Handler>
+    void run(Handler&& handler);
+    void tick();
+    void refreshAlarm();
+    void setSettingControlsEnabled(bool enabled);
+
+    Platform& m_platform;
+    ClockPictures m_pictures;
+    bool m_shownOnce = false;
+    QString m_helpFile;
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,97 @@
+#include "settings/aboutwindow.h"
+
+#include "app/fonts.h"
+#include "clock/imagecontrol.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+TForm2* Form2 = nullptr;
+
+namespace {
+
+QLabel* label(QWidget* parent, const QRect& place, const QFont& font, const QColor& colour,
+              const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->move(place.topLeft());
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    label->adjustSize();
+    return label;
+}
+
+}  // namespace
+
+TForm2::TForm2()
+{
+    Form2 = this;
+    setWindowTitle(QStringLiteral("About"));
+    // A dialog frame with no system menu: no close box, only the caption.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(193, 134);
+    setFont(msPGothic(12));
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+
+    const QColor blue(0, 0, 255);
+    LblTitle = label(this, QRect(48, 8, 140, 18), msPMincho(18, true), Qt::black,
+                     QStringLiteral("Title"));
+    Label2 = label(this, QRect(16, 56, 105, 16), msPGothic(16, true), blue,
+                   QStringLiteral("ぴぴろん開発チーム"));
+    Label3 = label(this, QRect(32, 80, 128, 16), msPGothic(16, true), blue,
+                   QStringLiteral("Linux 版 フリーソフト"));
+    LblVer = label(this, QRect(88, 32, 102, 16), msPMincho(16, true), Qt::black,
+                   QStringLiteral("Version"));
+    Image1 = new TImage(this);
+    Image1->setGeometry(8, 8, 33, 33);
+    Image1->setPicture(QImage(QStringLiteral(":/icons/mainicon.xpm")));
+    Button1 = new QPushButton(QStringLiteral("ＯＫ"), this);
+    Button1->setGeometry(120, 104, 65, 25);
+    Button1->setFont(msPGothic(16, true));
+    Button1->setDefault(true);
+    LblCopy = label(this, QRect(128, 56, 54, 16), msPGothic(16, true), blue,
+                    QStringLiteral("Copy"));
+
+    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    FormCreate();
+}
+
+TForm2::~TForm2()
+{
+    if (Form2 == this)
+        Form2 = nullptr;
+}
+
+void TForm2::FormCreate()
+{
+    LblTitle->setText(QStringLiteral("ぴぴろん"));
+    LblTitle->adjustSize();
+    LblVer->setText(QStringLiteral("Version 1.01"));
+    LblVer->adjustSize();
+    LblCopy->setText(QStringLiteral("1997.7"));
+    LblCopy->adjustSize();
+}
+
+void TForm2::Button1Click()
+{
+    close();
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(std::max(0, (area.width() - frameGeometry().width()) / 2),
+             std::max(0, (area.height() - frameGeometry().height()) / 2));
+    }
+    Button1->setFocus();
+}

@@ -1,0 +1,84 @@
+#include "settings/settingswindow.h"
+
+#include "app/fonts.h"
+#include "settings/radiogroup.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+TForm3* Form3 = nullptr;
+
+TForm3::TForm3()
+{
+    Form3 = this;
+    setWindowTitle(QStringLiteral("設定"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(383, 151);
+    setFont(msPGothic(12));
+    const QFont regular = msPGothic(16);
+    const QFont bold = msPGothic(16, true);
+
+    // Created in tab order; the check box lies over the group's frame, so it
+    // is made after the group to stand above it.
+    EdtWav = new QLineEdit(QStringLiteral("c:\\windows\\media\\tada.wav"), this);
+    EdtWav->setGeometry(192, 64, 185, 24);
+    EdtWav->setFont(regular);
+    CheckHint = new QCheckBox(QStringLiteral("ヒントを表示する"), this);
+    CheckHint->setGeometry(208, 16, 145, 17);
+    CheckHint->setFont(regular);
+    CheckHint->setChecked(true);
+    GroupBox1 = new QGroupBox(QStringLiteral("タイマくん"), this);
+    GroupBox1->setGeometry(8, 8, 169, 137);
+    GroupBox1->setFont(bold);
+    RGColor = new TRadioGroup(QStringLiteral("バックカラー"),
+                              {QStringLiteral("黒"), QStringLiteral("白"), QStringLiteral("青"),
+                               QStringLiteral("黄")},
+                              2, GroupBox1);
+    RGColor->setGeometry(16, 56, 137, 73);
+    RGColor->setFont(regular);
+    RGColor->setItemIndex(2);
+    CheckTop = new QCheckBox(QStringLiteral("スイッチONで閉じる"), this);
+    CheckTop->setGeometry(16, 32, 153, 17);
+    CheckTop->setFont(regular);
+    Label1 = new QLabel(QStringLiteral("ＷＡＶファイル指定"), this);
+    Label1->setGeometry(216, 48, 124, 16);
+    Label1->setFont(regular);
+    BtnOK = new QPushButton(QStringLiteral("OK"), this);
+    BtnOK->setGeometry(192, 104, 185, 41);
+    BtnOK->setFont(bold);
+
+    setTabOrder(EdtWav, CheckHint);
+    setTabOrder(CheckHint, CheckTop);
+    setTabOrder(CheckTop, RGColor);
+    setTabOrder(RGColor, BtnOK);
+
+    connect(BtnOK, &QPushButton::clicked, this, &TForm3::BtnOKClick);
+}
+
+TForm3::~TForm3()
+{
+    if (Form3 == this)
+        Form3 = nullptr;
+}
+
+void TForm3::BtnOKClick()
+{
+    close();
+}
+
+void TForm3::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(std::max(0, (area.width() - frameGeometry().width()) / 2),
+             std::max(0, (area.height() - frameGeometry().height()) / 2));
+    }
+    EdtWav->setFocus();
+}

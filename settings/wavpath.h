@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+// Where the alarm sound is looked for. A Windows path (second character ":") is
+// looked up by its file name in media/ beside the executable, so the default
+// "c:\windows\media\tada.wav" plays the program's own chime; a text starting
+// with "/" is an absolute path; anything else is joined to the executable's
+// folder as it stands.
+std::string resolveWavPath(const std::string& text, const std::string& executablePath);

@@ -1,0 +1,220 @@
+#include "windowfixture.h"
+
+#include "clock/shapecontrol.h"
+
+#include <QComboBox>
+#include <QTest>
+
+namespace {
+
+bool settingControlsEnabled()
+{
+    return Form1->ShapeSet->isEnabled() && Form1->BtnUp->isEnabled() &&
+           Form1->BtnDown->isEnabled() && Form1->Btn5Up->isEnabled() &&
+           Form1->Btn5Down->isEnabled() && Form1->ComboBox1->isEnabled();
+}
+
+}  // namespace
+
+class AlarmTick : public WindowTest {
+protected:
+    void armAt(const char* alarmTime)
+    {
+        Form1->AlarmTime = alarmTime;
+        Form1->BtnSetClick();
+        ASSERT_TRUE(Form1->switchIsOn());
+    }
+};
+
+TEST_F(AlarmTick, RingsEverySecondOfTheAlarmMinuteAndThenSwitchesOff)
+{
+    start();
+    armAt("07:00");
+    platform.beeps.clear();
+    EXPECT_FALSE(settingControlsEnabled());
+
+    // GIVEN the clock running from 06:58:31 to 07:02:00, second by second
+    platform.setTime(6, 58, 31);
+    int rewrites = 0;
+    while (!(platform.now.hour == 7 && platform.now.minute == 2 && platform.now.second == 1)) {
+        const LocalTime at = platform.now;
+        const std::size_t foregroundBefore = platform.foreground.size();
+        Form1->LblNow->setText(QStringLiteral("*"));
+        Form1->Timer1Timer();
+        const bool rewritten = Form1->LblNow->text() != QStringLiteral("*");
+        const bool alarmMinute = at.hour == 7 && at.minute == 0;
+        // THEN the label is rewritten at each new minute, and every second of the alarm minute
+        EXPECT_EQ(rewritten, alarmMinute || at.second == 0)
+            << at.hour << ":" << at.minute << ":" << at.second;
+        rewrites += rewritten;
+        EXPECT_EQ(platform.foreground.size() - foregroundBefore, alarmMinute ? 1u : 0u);
+        EXPECT_EQ(Form1->Ringing, alarmMinute);
+        if (at.hour == 7 && at.minute == 1 && at.second == 0) {
+            EXPECT_FALSE(Form1->switchIsOn());
+            EXPECT_EQ(Form1->BtnSet->y(), 184);
+            EXPECT_TRUE(settingControlsEnabled());
+            EXPECT_EQ(Form1->ComboBox1->currentText(), QStringLiteral("Minute"));
+        }
+        platform.advance(1);
+    }
+    EXPECT_EQ(platform.beepsOf(0), 60u);
+    EXPECT_EQ(platform.beeps.size(), 60u);
+    EXPECT_EQ(rewrites, 60 + 3);
+    for (QWidget* window : platform.foreground)
+        EXPECT_EQ(window, Form1);
+    EXPECT_EQ(platform.ringing, std::vector<QString>{QStringLiteral("07:00")});
+    EXPECT_FALSE(Form1->Ringing);
+}
+
+TEST_F(AlarmTick, ArmingInsideTheAlarmMinuteRingsFromTheNextTick)
+{
+    platform.setTime(7, 0, 20);
+    start();
+    Form1->AlarmTime = "07:00";
+    tickSeconds(5);
+    EXPECT_TRUE(platform.beeps.empty());
+    Form1->BtnSetClick();
+    EXPECT_TRUE(platform.beeps.empty());
+    tickSeconds(35);
+    EXPECT_EQ(platform.beepsOf(0), 35u);
+    tickSeconds(1);
+    EXPECT_FALSE(Form1->switchIsOn());
+}
+
+TEST_F(AlarmTick, DisarmingStopsAtOnceAndRearmingRingsAgain)
+{
+    platform.setTime(6, 59, 58);
+    start();
+    armAt("07:00");
+    tickSeconds(12);  // 06:59:58 .. 07:00:09: ten rings
+    EXPECT_EQ(platform.beepsOf(0), 10u);
+    Form1->BtnSetClick();
+    EXPECT_FALSE(Form1->Ringing);
+    EXPECT_EQ(platform.silenced, 1 + 1);  // start-up shows the switch OFF too
+    tickSeconds(5);
+    EXPECT_EQ(platform.beepsOf(0), 10u);
+    Form1->BtnSetClick();
+    tickSeconds(3);
+    EXPECT_EQ(platform.beepsOf(0), 13u);
+}
+
+TEST_F(AlarmTick, AClockThatJumpsToAnotherMinuteEndsTheRinging)
+{
+    platform.setTime(7, 0, 0);
+    start();
+    armAt("07:00");
+    tickSeconds(3);
+    EXPECT_TRUE(Form1->Ringing);
+    platform.setTime(9, 30, 0);
+    tickSeconds(1);
+    EXPECT_FALSE(Form1->Ringing);
+    EXPECT_FALSE(Form1->switchIsOn());
+    platform.setTime(7, 0, 10);
+    tickSeconds(5);
+    EXPECT_EQ(platform.beepsOf(0), 3u);
+}
+
+TEST_F(AlarmTick, AMinuteWithoutATickIsNotMadeUp)
+{
+    platform.setTime(6, 59, 58);
+    start();
+    armAt("07:00");
+    tickSeconds(2);
+    platform.setTime(7, 1, 0);  // suspended over the alarm minute
+    tickSeconds(120);
+    EXPECT_TRUE(platform.beeps.empty());
+    EXPECT_TRUE(Form1->switchIsOn());
+    platform.setTime(7, 0, 0);  // the next day
+    tickSeconds(60);
+    EXPECT_EQ(platform.beepsOf(0), 60u);
+    tickSeconds(1);
+    EXPECT_FALSE(Form1->switchIsOn());
+}
+
+// Summer time, a clock set by hand, a resume: whatever the clock does, a beep
+// sounds only in a minute equal to the alarm time.
+TEST_F(AlarmTick, ClockFaultsNeverRingOutsideTheAlarmMinute)
+{
+    struct Fault {
+        const char* name;
+        int startH, startM, startS;
+        int jumpAfter;      // ticks before the jump
+        int jumpSeconds;    // how far the clock jumps
+        std::size_t beeps;  // rings in all
+    } faults[] = {
+        {"back an hour inside the alarm minute", 7, 0, 0, 10, -3600, 10},
+        {"back an hour before the alarm minute", 6, 59, 0, 30, -3600, 60},
+        {"forward an hour over the alarm minute", 6, 59, 0, 30, 3600, 0},
+        {"forward an hour inside the alarm minute", 7, 0, 0, 20, 3600, 20},
+        {"a day forward inside the alarm minute", 7, 0, 0, 5, 86400, 5 + 55},
+        {"a ten-minute gap over the alarm minute", 6, 55, 0, 240, 600, 0},
+        {"a repeated minute after the alarm", 7, 0, 58, 4, -60, 2},
+    };
+    for (const Fault& f : faults) {
+        SCOPED_TRACE(f.name);
+        platform = FakePlatform();
+        platform.exe = folder.filePath(QStringLiteral("pipiron"));
+        platform.setTime(f.startH, f.startM, f.startS);
+        start(false);
+        armAt("07:00");
+        platform.beeps.clear();
+        std::size_t rangOutside = 0;
+        for (int i = 0; i < 7200; ++i) {
+            if (i == f.jumpAfter)
+                platform.advance(f.jumpSeconds);
+            const bool alarmMinute = platform.now.hour == 7 && platform.now.minute == 0;
+            const std::size_t before = platform.beeps.size();
+            Form1->Timer1Timer();
+            if (!alarmMinute && platform.beeps.size() != before)
+                ++rangOutside;
+            platform.advance(1);
+        }
+        EXPECT_EQ(rangOutside, 0u);
+        EXPECT_EQ(platform.beeps.size(), f.beeps);
+        windows.reset();
+    }
+}
+
+TEST_F(AlarmTick, AnErrorInATickIsShownAndTheClockGoesOn)
+{
+    platform.setTime(9, 5, 7);
+    start();
+    // A 12-hour picture makes a current time that is not "HH:MM".
+    Form1->timeLocale.picture = "h:mm:ss tt";
+    platform.setTime(9, 6, 0);
+    Form1->Timer1->start(1);
+    QTest::qWait(30);
+    Form1->Timer1->stop();
+    ASSERT_FALSE(platform.errors.empty());
+    EXPECT_EQ(platform.errors.front(), QStringLiteral("'9:' は整数ではありません"));
+    Form1->timeLocale = TimeLocale{};
+    platform.setTime(9, 7, 0);
+    Form1->Timer1->start(1);
+    QTest::qWait(30);
+    Form1->Timer1->stop();
+    EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("09:07"));
+}
+
+TEST_F(AlarmTick, StartUpShowsTheTimeBeforeTheTimerFires)
+{
+    platform.setTime(10, 10, 42);
+    start();
+    EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("10:10"));
+    EXPECT_EQ(lblSet(), "10:10");
+    EXPECT_EQ(alarm(), "10:10");
+    EXPECT_EQ(Form1->BtnSet->text(), QStringLiteral("OFF"));
+    EXPECT_EQ(Form1->ImgSet->picture(), Form1->ImgNow->picture());
+}
+
+TEST_F(AlarmTick, TheTickStaysOnTheWholeSecond)
+{
+    platform.now = {8, 0, 0, 730};
+    start();
+    Form1->Timer1->start(1);
+    QTest::qWait(20);
+    // Re-armed from the clock: 270 ms to the next second, and a few more.
+    EXPECT_GE(Form1->Timer1->remainingTime(), 250);
+    EXPECT_LE(Form1->Timer1->remainingTime(), 275);
+    EXPECT_EQ(Form1->Timer1->interval(), 1000 - 730 + 5);
+    Form1->Timer1->stop();
+}

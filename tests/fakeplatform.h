@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <tuple>
+#include <vector>
+
+// A platform that records what the program asks of the desktop, with a clock
+// that the test sets and advances.
+class FakePlatform : public Platform {
+public:
+    LocalTime now{12, 0, 0, 0};
+    std::vector<unsigned> beeps;
+    std::vector<QWidget*> foreground;
+    std::vector<QString> confirmations;
+    std::deque<bool> confirmAnswers;  // empty: "OK"
+    std::vector<QString> messages;
+    std::vector<QString> messageTitles;
+    std::vector<QString> errors;
+    std::vector<QWidget*> modals;
+    std::function<void(QWidget*)> onModal;  // acts inside the modal showing
+    int quits = 0;
+    QString exe = QStringLiteral("/nonexistent/pipiron");
+    std::vector<std::tuple<QString, unsigned, unsigned>> helps;
+    std::vector<QString> ringing;
+    int silenced = 0;
+    std::vector<bool> armed;
+
+    void setTime(int hour, int minute, int second)
+    {
+        now = {hour, minute, second, 0};
+    }
+    // Moves the clock on, wrapping at midnight.
+    void advance(int seconds)
+    {
+        int total = (now.hour * 3600 + now.minute * 60 + now.second + seconds) % 86400;
+        if (total < 0)
+            total += 86400;
+        now = {total / 3600, total / 60 % 60, total % 60, 0};
+    }
+    std::size_t beepsOf(unsigned type) const
+    {
+        return std::size_t(std::count(beeps.begin(), beeps.end(), type));
+    }
+
+    LocalTime localTime() override { return now; }
+    void messageBeep(unsigned type) override { beeps.push_back(type); }
+    void setForegroundWindow(QWidget* window) override { foreground.push_back(window); }
+    bool confirmWarning(const QString& text) override
+    {
+        confirmations.push_back(text);
+        if (confirmAnswers.empty())
+            return true;
+        const bool answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+        return answer;
+    }
+    void showMessage(const QString& text) override
+    {
+        messages.push_back(text);
+        messageTitles.push_back(applicationTitle());
+    }
+    void showError(const QString& message) override { errors.push_back(message); }
+    void showModal(QWidget* window) override
+    {
+        modals.push_back(window);
+        window->show();
+        if (onModal)
+            onModal(window);
+        // Whatever the test left open, the user closes now.
+        if (!window->isHidden())
+            window->close();
+    }
+    void quit() override { ++quits; }
+    QString executablePath() override { return exe; }
+    void showHelp(const QString& file, unsigned command, unsigned data) override
+    {
+        helps.emplace_back(file, command, data);
+    }
+    void alarmRinging(const QString& alarmTime) override { ringing.push_back(alarmTime); }
+    void alarmSilenced() override { ++silenced; }
+    void setAlarmArmed(bool on) override { armed.push_back(on); }
+};

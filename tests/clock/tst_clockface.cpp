@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 
 namespace {
 
@@ -78,6 +79,33 @@ TEST(DrawFace, RepaintsTheWholeWorkImage) {
     drawFace(bk, pictures(), kButtonFace);
     drawHands(bk, 3, 0);
     EXPECT_EQ(bk, drawnClock(3, 0));
+}
+
+// The face is what the platform's raster operations make of the pictures.
+TEST(DrawFace, EqualsFillThenOrMaskThenAndDial) {
+    for (const QColor windowColour :
+         {kButtonFace, QColor(0x20, 0x30, 0x40), QColor(Qt::black), QColor(0xff, 0x7f, 0x01)}) {
+        QImage expected = newFaceImage();
+        {
+            QPainter painter(&expected);
+            painter.fillRect(expected.rect(), windowColour);
+            painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+            painter.drawImage(0, 0, pictures().mask);
+            painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+            painter.drawImage(0, 0, pictures().tokei);
+        }
+        QImage bk = newFaceImage();
+        drawFace(bk, pictures(), windowColour);
+        EXPECT_EQ(bk, expected) << qPrintable(windowColour.name());
+    }
+}
+
+TEST(DrawFace, ReplacesAWorkImageOfAnotherShape) {
+    QImage expected = newFaceImage();
+    drawFace(expected, pictures(), kButtonFace);
+    QImage odd(10, 20, QImage::Format_ARGB32);
+    drawFace(odd, pictures(), kButtonFace);
+    EXPECT_EQ(odd, expected);
 }
 
 TEST(DrawFace, DialStandsOnTheWindowColour) {

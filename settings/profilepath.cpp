@@ -1,15 +1,23 @@
 #include "settings/profilepath.h"
 
-std::string changeFileExt(const std::string& path, const std::string& extension)
-{
-    const std::size_t dot = path.find_last_of(".\\/:");
-    if (dot != std::string::npos && path[dot] == '.')
-        return path.substr(0, dot) + extension;
-    return path + extension;
+namespace {
+
+constexpr std::string_view kSeparators = "/\\:";
+
+}  // namespace
+
+std::string changeFileExt(std::string_view path, std::string_view ext) {
+    const auto dot = path.find_last_of('.');
+    const auto separator = path.find_last_of(kSeparators);
+    const bool hasExtension =
+        dot != std::string_view::npos && (separator == std::string_view::npos || dot > separator);
+    std::string result(hasExtension ? path.substr(0, dot) : path);
+    result += ext;
+    return result;
 }
 
-std::string extractFilePath(const std::string& path)
-{
-    const std::size_t separator = path.find_last_of("\\/:");
-    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+std::string extractFilePath(std::string_view path) {
+    const auto separator = path.find_last_of(kSeparators);
+    if (separator == std::string_view::npos) return {};
+    return std::string(path.substr(0, separator + 1));
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
-// The executable's path with its extension replaced (".ini", ".hlp"); the
-// extension is the part from the last "." after the last "/", "\" or ":", and is
-// appended when there is none. A byte scan is safe: those bytes never occur
-// inside a UTF-8 sequence.
-std::string changeFileExt(const std::string& path, const std::string& extension);
+// Paths beside the executable. "/", "\" and ":" all count as separators, so a
+// path in the Windows form splits the same way; a byte scan is safe for UTF-8
+// because those bytes never occur inside a multi-byte character.
 
-// The folder of a path up to and including its last "/", "\" or ":".
-std::string extractFilePath(const std::string& path);
+// The path with its extension (from the last "." after the last separator)
+// replaced by ext; when there is no extension, ext is appended.
+std::string changeFileExt(std::string_view path, std::string_view ext);
+
+// The path up to and including its last separator; empty when it has none.
+std::string extractFilePath(std::string_view path);

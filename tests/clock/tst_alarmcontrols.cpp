@@ -69,8 +69,8 @@ TEST_F(AlarmControls, CirclingTheHandleTurnsTheAlarmInTenMinuteSteps)
         double radius;
         bool clockwise;
         const char* after;
-    } cases[] = {{80, true, "08:20"},   // two turns: +160
-                 {80, false, "04:40"},  // -160
+    } cases[] = {{80, true, "09:40"},   // two turns: +160
+                 {80, false, "04:20"},  // -160
                  {40, true, "05:40"},   // -80: four trips into the dead zone a turn
                  {40, false, "05:40"}};
     for (const Case& c : cases) {
@@ -179,8 +179,8 @@ TEST_F(AlarmControls, TheMinutesBoxSetsMinutesFromNow)
                  {QStringLiteral("9999"), "00:39", QStringLiteral("9999")},
                  {QStringLiteral("3600"), "20:00", QStringLiteral("3600")},
                  {QStringLiteral("-"), "07:00", QString()},
-                 {QStringLiteral("now"), "08:00", QStringLiteral("0")},
-                 {QStringLiteral("12345"), "10:03", QStringLiteral("1234")}};
+                 {QStringLiteral("now"), "07:00", QString()},  // only picked, never typed
+                 {QStringLiteral("12345"), "04:34", QStringLiteral("1234")}};
     for (const Case& c : cases) {
         setAlarm("07:00");
         typeInBox(c.typed);
@@ -205,6 +205,16 @@ TEST_F(AlarmControls, PastedAndPickedTextAndThePrompt)
     const QRect item = view->visualRect(view->model()->index(5, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
     EXPECT_EQ(Form1->ComboBox1->currentText(), QStringLiteral("90"));
+    EXPECT_EQ(alarm(), "09:30");
+    Form1->ComboBox1->showPopup();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(0, 0)).center());
+    EXPECT_EQ(Form1->ComboBox1->currentText(), QStringLiteral("0"));
+    EXPECT_EQ(alarm(), "08:00");
+    Form1->ComboBox1->showPopup();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
     EXPECT_EQ(alarm(), "09:30");
 
     // The program's own prompt never runs the change handler, however long it is.

@@ -45,9 +45,9 @@ TForm2::TForm2()
     LblTitle = label(this, QRect(48, 8, 140, 18), msPMincho(18, true), Qt::black,
                      QStringLiteral("Title"));
     Label2 = label(this, QRect(16, 56, 105, 16), msPGothic(16, true), blue,
-                   QStringLiteral("ぴぴろん開発チーム"));
+                   QStringLiteral("開発チーム"));
     Label3 = label(this, QRect(32, 80, 128, 16), msPGothic(16, true), blue,
-                   QStringLiteral("Linux 版 フリーソフト"));
+                   QStringLiteral("Linux フリー版"));
     LblVer = label(this, QRect(88, 32, 102, 16), msPMincho(16, true), Qt::black,
                    QStringLiteral("Version"));
     Image1 = new TImage(this);

@@ -8,22 +8,19 @@
 
 class Hints : public WindowTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         WindowTest::SetUp();
         start();
         Form1->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
     }
-    void restOn(QWidget* control)
-    {
+    void restOn(QWidget* control) {
         QTest::mouseMove(Form1, control->mapTo(Form1, QPoint(3, 3)));
         QTest::mouseMove(control, QPoint(4, 4));
     }
 };
 
-TEST_F(Hints, TheProgramsTimingAndOneSwitchForAll)
-{
+TEST_F(Hints, TheProgramsTimingAndOneSwitchForAll) {
     HintController& hints = HintController::instance();
     EXPECT_EQ(hints.delayFor(false), 100);
     EXPECT_EQ(hints.delayFor(true), 50);
@@ -43,8 +40,7 @@ TEST_F(Hints, TheProgramsTimingAndOneSwitchForAll)
     EXPECT_FALSE(QToolTip::isVisible());
 }
 
-TEST_F(Hints, TheHandleShowsTheHandCursor)
-{
+TEST_F(Hints, TheHandleShowsTheHandCursor) {
     const QCursor cursor = Form1->ShapeSet->cursor();
     EXPECT_EQ(cursor.shape(), Qt::BitmapCursor);
     EXPECT_EQ(cursor.hotSpot(), QPoint(0, 0));

@@ -7,8 +7,7 @@
 
 namespace {
 
-bool settingControlsEnabled()
-{
+bool settingControlsEnabled() {
     return Form1->ShapeSet->isEnabled() && Form1->BtnUp->isEnabled() &&
            Form1->BtnDown->isEnabled() && Form1->Btn5Up->isEnabled() &&
            Form1->Btn5Down->isEnabled() && Form1->ComboBox1->isEnabled();
@@ -18,16 +17,14 @@ bool settingControlsEnabled()
 
 class AlarmTick : public WindowTest {
 protected:
-    void armAt(const char* alarmTime)
-    {
+    void armAt(const char* alarmTime) {
         Form1->AlarmTime = alarmTime;
         Form1->BtnSetClick();
         ASSERT_TRUE(Form1->switchIsOn());
     }
 };
 
-TEST_F(AlarmTick, RingsEverySecondOfTheAlarmMinuteAndThenSwitchesOff)
-{
+TEST_F(AlarmTick, RingsEverySecondOfTheAlarmMinuteAndThenSwitchesOff) {
     start();
     armAt("07:00");
     platform.beeps.clear();
@@ -60,14 +57,12 @@ TEST_F(AlarmTick, RingsEverySecondOfTheAlarmMinuteAndThenSwitchesOff)
     EXPECT_EQ(platform.beepsOf(0), 60u);
     EXPECT_EQ(platform.beeps.size(), 60u);
     EXPECT_EQ(rewrites, 60 + 3);
-    for (QWidget* window : platform.foreground)
-        EXPECT_EQ(window, Form1);
+    for (QWidget* window : platform.foreground) EXPECT_EQ(window, Form1);
     EXPECT_EQ(platform.ringing, std::vector<QString>{QStringLiteral("07:00")});
     EXPECT_FALSE(Form1->Ringing);
 }
 
-TEST_F(AlarmTick, ArmingInsideTheAlarmMinuteRingsFromTheNextTick)
-{
+TEST_F(AlarmTick, ArmingInsideTheAlarmMinuteRingsFromTheNextTick) {
     platform.setTime(7, 0, 20);
     start();
     Form1->AlarmTime = "07:00";
@@ -82,8 +77,7 @@ TEST_F(AlarmTick, ArmingInsideTheAlarmMinuteRingsFromTheNextTick)
     EXPECT_FALSE(Form1->switchIsOn());
 }
 
-TEST_F(AlarmTick, DisarmingStopsAtOnceAndRearmingRingsAgain)
-{
+TEST_F(AlarmTick, DisarmingStopsAtOnceAndRearmingRingsAgain) {
     platform.setTime(6, 59, 58);
     start();
     armAt("07:00");
@@ -99,8 +93,7 @@ TEST_F(AlarmTick, DisarmingStopsAtOnceAndRearmingRingsAgain)
     EXPECT_EQ(platform.beepsOf(0), 13u);
 }
 
-TEST_F(AlarmTick, AClockThatJumpsToAnotherMinuteEndsTheRinging)
-{
+TEST_F(AlarmTick, AClockThatJumpsToAnotherMinuteEndsTheRinging) {
     platform.setTime(7, 0, 0);
     start();
     armAt("07:00");
@@ -115,8 +108,7 @@ TEST_F(AlarmTick, AClockThatJumpsToAnotherMinuteEndsTheRinging)
     EXPECT_EQ(platform.beepsOf(0), 3u);
 }
 
-TEST_F(AlarmTick, AMinuteWithoutATickIsNotMadeUp)
-{
+TEST_F(AlarmTick, AMinuteWithoutATickIsNotMadeUp) {
     platform.setTime(6, 59, 58);
     start();
     armAt("07:00");
@@ -135,8 +127,7 @@ TEST_F(AlarmTick, AMinuteWithoutATickIsNotMadeUp)
 
 // Summer time, a clock set by hand, a resume: whatever the clock does, a beep
 // sounds only in a minute equal to the alarm time.
-TEST_F(AlarmTick, ClockFaultsNeverRingOutsideTheAlarmMinute)
-{
+TEST_F(AlarmTick, ClockFaultsNeverRingOutsideTheAlarmMinute) {
     struct Fault {
         const char* name;
         int startH, startM, startS;
@@ -162,13 +153,11 @@ TEST_F(AlarmTick, ClockFaultsNeverRingOutsideTheAlarmMinute)
         platform.beeps.clear();
         std::size_t rangOutside = 0;
         for (int i = 0; i < 7200; ++i) {
-            if (i == f.jumpAfter)
-                platform.advance(f.jumpSeconds);
+            if (i == f.jumpAfter) platform.advance(f.jumpSeconds);
             const bool alarmMinute = platform.now.hour == 7 && platform.now.minute == 0;
             const std::size_t before = platform.beeps.size();
             Form1->Timer1Timer();
-            if (!alarmMinute && platform.beeps.size() != before)
-                ++rangOutside;
+            if (!alarmMinute && platform.beeps.size() != before) ++rangOutside;
             platform.advance(1);
         }
         EXPECT_EQ(rangOutside, 0u);
@@ -177,8 +166,7 @@ TEST_F(AlarmTick, ClockFaultsNeverRingOutsideTheAlarmMinute)
     }
 }
 
-TEST_F(AlarmTick, AnErrorInATickIsShownAndTheClockGoesOn)
-{
+TEST_F(AlarmTick, AnErrorInATickIsShownAndTheClockGoesOn) {
     platform.setTime(9, 5, 7);
     start();
     // A 12-hour picture makes a current time that is not "HH:MM".
@@ -197,8 +185,7 @@ TEST_F(AlarmTick, AnErrorInATickIsShownAndTheClockGoesOn)
     EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("09:07"));
 }
 
-TEST_F(AlarmTick, StartUpShowsTheTimeBeforeTheTimerFires)
-{
+TEST_F(AlarmTick, StartUpShowsTheTimeBeforeTheTimerFires) {
     platform.setTime(10, 10, 42);
     start();
     EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("10:10"));
@@ -208,8 +195,7 @@ TEST_F(AlarmTick, StartUpShowsTheTimeBeforeTheTimerFires)
     EXPECT_EQ(Form1->ImgSet->picture(), Form1->ImgNow->picture());
 }
 
-TEST_F(AlarmTick, TheTickStaysOnTheWholeSecond)
-{
+TEST_F(AlarmTick, TheTickStaysOnTheWholeSecond) {
     platform.now = {8, 0, 0, 730};
     start();
     Form1->Timer1->start(1);

@@ -7,8 +7,7 @@
 
 namespace {
 
-std::size_t heapInUse()
-{
+std::size_t heapInUse() {
 #if defined(__SANITIZE_ADDRESS__)
     return __sanitizer_get_current_allocated_bytes();
 #else
@@ -21,8 +20,7 @@ std::size_t heapInUse()
 // A week of ticks through the real windows, the alarm re-armed every hour as a
 // user would: every alarm rings its whole minute, and the memory the program
 // holds does not grow from one day to the next.
-TEST_F(WindowTest, AWeekOfTicksRingsEveryAlarmAndHoldsNoMoreMemory)
-{
+TEST_F(WindowTest, AWeekOfTicksRingsEveryAlarmAndHoldsNoMoreMemory) {
     platform.setTime(0, 0, 0);
     start();
     platform.beeps.clear();
@@ -49,10 +47,8 @@ TEST_F(WindowTest, AWeekOfTicksRingsEveryAlarmAndHoldsNoMoreMemory)
         }
         Form1->Timer1Timer();
         platform.advance(1);
-        if (second == 86400 - 1)
-            heapAfterDayOne = heapInUse();
-        if (second == 7 * 86400 - 1)
-            heapAfterDaySeven = heapInUse();
+        if (second == 86400 - 1) heapAfterDayOne = heapInUse();
+        if (second == 7 * 86400 - 1) heapAfterDaySeven = heapInUse();
     }
     EXPECT_EQ(ringsPerAlarm.size(), 168u);
     for (std::size_t i = 0; i < ringsPerAlarm.size(); ++i)

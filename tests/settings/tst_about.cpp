@@ -9,8 +9,7 @@
 
 class About : public WindowTest {};
 
-TEST_F(About, ShowsTheProgramsOwnTextsOnWhite)
-{
+TEST_F(About, ShowsTheProgramsOwnTextsOnWhite) {
     start();
     EXPECT_EQ(Form2->windowTitle(), QStringLiteral("About"));
     EXPECT_EQ(Form2->LblTitle->text(), QStringLiteral("ぴぴろん"));
@@ -30,8 +29,7 @@ TEST_F(About, ShowsTheProgramsOwnTextsOnWhite)
 }
 
 // The real modal loop: the tick goes on while the About window is up.
-TEST_F(About, OkClosesItWithAClickEnterOrSpace)
-{
+TEST_F(About, OkClosesItWithAClickEnterOrSpace) {
     enum class Press { Click, Enter, Space };
     start();
     for (Press press : {Press::Click, Press::Enter, Press::Space}) {
@@ -40,15 +38,15 @@ TEST_F(About, OkClosesItWithAClickEnterOrSpace)
             ASSERT_TRUE(Form2->isVisible());
             EXPECT_EQ(QApplication::focusWidget(), Form2->Button1);
             switch (press) {
-            case Press::Click:
-                QTest::mouseClick(Form2->Button1, Qt::LeftButton);
-                break;
-            case Press::Enter:
-                QTest::keyClick(Form2->Button1, Qt::Key_Return);
-                break;
-            case Press::Space:
-                QTest::keyClick(Form2->Button1, Qt::Key_Space);
-                break;
+                case Press::Click:
+                    QTest::mouseClick(Form2->Button1, Qt::LeftButton);
+                    break;
+                case Press::Enter:
+                    QTest::keyClick(Form2->Button1, Qt::Key_Return);
+                    break;
+                case Press::Space:
+                    QTest::keyClick(Form2->Button1, Qt::Key_Space);
+                    break;
             }
         });
         Form1->Timer1->start(1000);
@@ -59,8 +57,7 @@ TEST_F(About, OkClosesItWithAClickEnterOrSpace)
     }
 }
 
-TEST_F(About, HelpGoesToThePlatformWithoutWaiting)
-{
+TEST_F(About, HelpGoesToThePlatformWithoutWaiting) {
     start();
     Form1->K5->trigger();
     const QString hlp = folder.filePath(QStringLiteral("pipiron.hlp"));
@@ -79,8 +76,7 @@ TEST_F(About, HelpGoesToThePlatformWithoutWaiting)
     EXPECT_EQ(platform.helps.size(), 2u);
 }
 
-TEST(HelpDocument, TheHelpFileWhenItExistsElseTheHtmlBesideIt)
-{
+TEST(HelpDocument, TheHelpFileWhenItExistsElseTheHtmlBesideIt) {
     QTemporaryDir folder;
     const QString hlp = folder.filePath(QStringLiteral("pipiron.hlp"));
     EXPECT_EQ(helpDocumentFor(hlp), folder.filePath(QStringLiteral("pipiron.html")));

@@ -617,8 +617,11 @@ QString TForm1::helpFilePath() const {
 }
 
 void TForm1::LoadSettings() {
+    const QString iniPath = settingsFilePath();
+    // Which file is in use is not obvious once the program is installed.
+    Form2->setToolTip(QStringLiteral("設定ファイル: %1").arg(iniPath));
     {
-        const TIniFile ini(settingsFilePath().toStdString());
+        const TIniFile ini(iniPath.toStdString());
         Form3->CheckHint->setChecked(ini.ReadBool(kSection, "HINT", true));
         Form3->CheckTop->setChecked(ini.ReadBool(kSection, "MINI", false));
         Form3->RGColor->setItemIndex(ini.ReadInteger(kSection, "COLOR", 2));

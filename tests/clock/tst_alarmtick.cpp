@@ -1,5 +1,6 @@
 #include "windowfixture.h"
 
+#include "app/errors.h"
 #include "clock/shapecontrol.h"
 
 #include <QComboBox>
@@ -205,4 +206,33 @@ TEST_F(AlarmTick, TheTickStaysOnTheWholeSecond) {
     EXPECT_LE(Form1->Timer1->remainingTime(), 275);
     EXPECT_EQ(Form1->Timer1->interval(), 1000 - 730 + 5);
     Form1->Timer1->stop();
+}
+
+TEST_F(AlarmTick, EachFaceIsDrawnAloneAndAMalformedTimeDrawsNothing)
+{
+    platform.setTime(10, 10, 0);
+    start();
+    const QImage left = Form1->ImgNow->picture();
+    Form1->AlarmTime = "03:00";
+    Form1->BtnUpClick();
+    EXPECT_EQ(Form1->ImgNow->picture(), left);
+    const QImage right = Form1->ImgSet->picture();
+    EXPECT_NE(right, left);
+    platform.setTime(11, 45, 0);
+    tickSeconds(1);
+    EXPECT_EQ(Form1->ImgSet->picture(), right);
+    EXPECT_NE(Form1->ImgNow->picture(), left);
+
+    const QImage work = Form1->ImgBK->picture();
+    const QImage now = Form1->ImgNow->picture();
+    for (const char* malformed : {"9:05:", "", "ab:cd", "12:5x"}) {
+        try {
+            Form1->DrawClock(true, malformed);
+            ADD_FAILURE() << malformed;
+        } catch (const EConvertError&) {
+        }
+        EXPECT_EQ(Form1->ImgBK->picture(), work);
+        EXPECT_EQ(Form1->ImgNow->picture(), now);
+        EXPECT_EQ(Form1->ImgSet->picture(), right);
+    }
 }

@@ -72,6 +72,7 @@ TEST_F(Settings, NoFileGivesTheDefaults) {
     EXPECT_EQ(Form3->EdtWav->text(), QStringLiteral("c:\\windows\\media\\tada.wav"));
     EXPECT_EQ(Form1->helpFilePath(), folder.filePath(QStringLiteral("pipiron.hlp")));
     EXPECT_EQ(platform.applicationTitle(), QStringLiteral("ぴぴろん"));
+    EXPECT_EQ(Form2->toolTip(), QStringLiteral("設定ファイル: ") + ini());
 }
 
 TEST_F(Settings, ValuesReadAsTheClassicProfileRulesSay) {
@@ -169,20 +170,40 @@ TEST_F(Settings, AMissingSoundFileFallsBackToTheBeep) {
     EXPECT_TRUE(readFile(ini()).contains("WAVFILE=missing.wav\r\n"));
 }
 
-TEST_F(Settings, TheChosenSoundRingsAndStopsWithTheSwitch) {
+TEST_F(Settings, TheChosenSoundIsAskedForAtEveryTickAndStopsWithTheSwitch)
+{
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("media")));
-    writeFile(folder.filePath(QStringLiteral("media/tada.wav")), silentWav(3000));
+    writeFile(folder.filePath(QStringLiteral("media/tada.wav")), silentWav(20));
     start();  // the default Windows path finds media/tada.wav
     ASSERT_TRUE(Form1->WavReady);
     EXPECT_TRUE(platform.messages.empty());
     platform.setTime(7, 0, 0);
     Form1->AlarmTime = "07:00";
     Form1->BtnSetClick();
-    tickSeconds(1);
+    // A sound shorter than the time between two ticks starts again at each of them.
+    for (int i = 0; i < 60; ++i) {
+        tickSeconds(1);
+        EXPECT_TRUE(Form1->MediaPlayer.isPlaying());
+        QTest::qWait(60);
+    }
     EXPECT_TRUE(platform.beeps.empty());
+    EXPECT_EQ(Form1->MediaPlayer.startCount(), 60);
+    tickSeconds(1);
+    EXPECT_FALSE(Form1->switchIsOn());
+    EXPECT_FALSE(Form1->MediaPlayer.isPlaying());
+    EXPECT_EQ(Form1->MediaPlayer.position(), 0.0);
+
+    // Switched OFF in the middle of a long sound, it is silent at once.
+    writeFile(folder.filePath(QStringLiteral("media/tada.wav")), silentWav(3000));
+    Form1->ApplySettings();
+    platform.setTime(7, 0, 0);
+    Form1->BtnSetClick();
+    tickSeconds(1);
+    QTest::qWait(100);
     EXPECT_TRUE(Form1->MediaPlayer.isPlaying());
     Form1->BtnSetClick();
     EXPECT_FALSE(Form1->MediaPlayer.isPlaying());
+    EXPECT_EQ(Form1->MediaPlayer.position(), 0.0);
 }
 
 TEST_F(Settings, TheSettingsWindowAppliesWhenItCloses) {

@@ -5,6 +5,7 @@
 #include "app/fonts.h"
 #include "app/handlerguard.h"
 #include "app/hintcontroller.h"
+#include "app/placement.h"
 #include "app/platform.h"
 #include "clock/dragsector.h"
 #include "clock/imagecontrol.h"
@@ -24,7 +25,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -33,7 +33,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 TForm1* Form1 = nullptr;
@@ -298,12 +297,7 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (m_shownOnce) return;
     m_shownOnce = true;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        const QSize size = frameGeometry().size();
-        move(std::max(0, (area.width() - size.width()) / 2),
-             std::max(0, (area.height() - size.height()) / 2));
-    }
+    centreOnScreen(this);
 }
 
 bool TForm1::event(QEvent* event) {

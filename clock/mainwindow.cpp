@@ -127,6 +127,10 @@ void TForm1::createControls() {
     LblNow = timeLabel(client, QRect(32, 128, 65, 25), QStringLiteral("現在時刻"));
     LblSet = timeLabel(client, QRect(160, 128, 65, 25), QStringLiteral("アラーム時刻"));
     ImgMask = hiddenImage(client, QRect(0, 136, 8, 8));
+    // The stored dial and mask live in their hidden images, as in the layout.
+    const ClockPictures pictures = loadClockPictures();
+    ImgTokei->setPicture(pictures.tokei);
+    ImgMask->setPicture(pictures.mask);
     Label1 = captionLabel(client, QRect(8, 128, 17, 25), QStringLiteral("現在"));
     Label2 = captionLabel(client, QRect(136, 128, 17, 25), QStringLiteral("設定"));
     ShapeSet = new TShape(TShape::Kind::Circle, client);
@@ -415,8 +419,8 @@ void TForm1::BtnSetClick() {
 // ---- the faces ----
 
 void TForm1::DrawFace() {
-    if (m_pictures.tokei.isNull()) m_pictures = loadClockPictures();
-    drawFace(ImgBK->canvas(), m_pictures, palette().color(QPalette::Window));
+    drawFace(ImgBK->canvas(), ClockPictures{ImgTokei->picture(), ImgMask->picture()},
+             palette().color(QPalette::Window));
 }
 
 void TForm1::DrawClock(bool setFace, const TimeText& time) {

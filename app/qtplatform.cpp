@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTime>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -63,7 +64,14 @@ QString helpDocumentFor(const QString& helpFile) {
 
 QtPlatform::QtPlatform()
     : m_beeper(std::make_unique<Beeper>()),
+      m_beeperRest(std::make_unique<QTimer>()),
       m_attention(std::make_unique<DesktopAttention>(QDBusConnection::sessionBus())) {
+    // The sound device is let go once the beeps are over; beeps a second apart
+    // in the alarm minute keep it open.
+    m_beeperRest->setSingleShot(true);
+    m_beeperRest->setInterval(1500);
+    QObject::connect(m_beeperRest.get(), &QTimer::timeout, m_beeperRest.get(),
+                     [this] { m_beeper->releaseIfQuiet(); });
     QObject::connect(m_attention.get(), &DesktopAttention::offRequested, m_attention.get(), [this] {
         if (onAlarmOffRequested) onAlarmOffRequested();
     });
@@ -77,7 +85,11 @@ LocalTime QtPlatform::localTime() {
 }
 
 void QtPlatform::messageBeep(unsigned type) {
-    if (!m_beeper->beep(type)) QApplication::beep();
+    if (!m_beeper->beep(type)) {
+        QApplication::beep();
+        return;
+    }
+    m_beeperRest->start();
 }
 
 void QtPlatform::setForegroundWindow(QWidget* window) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 class Beeper;
+class QTimer;
 class DesktopAttention;
 
 // The desktop as Qt, SDL2_mixer and the session bus offer it.
@@ -29,6 +30,7 @@ public:
 
 private:
     std::unique_ptr<Beeper> m_beeper;
+    std::unique_ptr<QTimer> m_beeperRest;
     std::unique_ptr<DesktopAttention> m_attention;
 };
 

@@ -53,6 +53,10 @@ Beeper::~Beeper() {
     delete m_impl;
 }
 
+void Beeper::releaseIfQuiet() {
+    if (m_impl->holdsDevice && Mix_Playing(-1) == 0) m_impl->letGo();
+}
+
 bool Beeper::beep(unsigned type) {
     if (!m_impl->ready()) return false;
     // Any free channel: the music stream is apart from them, so a playing alarm goes on.

@@ -13,6 +13,9 @@ public:
     // False when no sound device opens; the caller then falls back to the
     // desktop's own beep.
     bool beep(unsigned type);
+    // Lets the audio device go once no beep sounds any more: an open device keeps
+    // a mixing thread awake. The next beep opens it again.
+    void releaseIfQuiet();
 
 private:
     struct Impl;

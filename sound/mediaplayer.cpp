@@ -146,6 +146,9 @@ struct TMediaPlayer::Impl {
     // may have ended since). Paused: stopped halfway, still on the stream.
     enum class State { Closed, Ready, Playing, Paused, Ended };
 
+    std::string path;
+    // Loaded, and the audio device held, only from a Play to the next SeekToStart:
+    // an open device keeps a mixing thread waking hundreds of times a minute.
     Mix_Music* music = nullptr;
     State state = State::Closed;
     double length = 0;
@@ -164,7 +167,40 @@ struct TMediaPlayer::Impl {
             state = State::Ended;
     }
 
+    // Raises with the reason when the file or the device cannot be had.
+    void load() {
+        SDL_RWops* stream = openWav(path);
+        if (!AudioDevice::acquire()) {
+            const std::string reason = sdlError();
+            SDL_RWclose(stream);
+            fail(reason);
+        }
+        music = Mix_LoadMUSType_RW(stream, MUS_WAV, 1);
+        if (!music) {
+            const std::string reason = sdlError();
+            AudioDevice::release();
+            fail(reason);
+        }
+        length = std::max(0.0, Mix_MusicDuration(music));
+    }
+
+    void unload() {
+        if (!music) return;
+        takeOffStream();
+        Mix_FreeMusic(music);
+        music = nullptr;
+        AudioDevice::release();
+    }
+
     void startFromBeginning() {
+        if (!music) {
+            try {
+                load();
+            } catch (const std::exception& e) {
+                lastError = e.what();
+                return;
+            }
+        }
         if (Mix_PlayMusic(music, 0) != 0) {
             lastError = sdlError();
             return;
@@ -196,19 +232,10 @@ TMediaPlayer::~TMediaPlayer() {
 
 void TMediaPlayer::Open() {
     Close();
-    SDL_RWops* stream = openWav(FileName);
-    if (!AudioDevice::acquire()) {
-        const std::string reason = sdlError();
-        SDL_RWclose(stream);
-        fail(reason);
-    }
-    m_impl->music = Mix_LoadMUSType_RW(stream, MUS_WAV, 1);
-    if (!m_impl->music) {
-        const std::string reason = sdlError();
-        AudioDevice::release();
-        fail(reason);
-    }
-    m_impl->length = std::max(0.0, Mix_MusicDuration(m_impl->music));
+    // Opened once in full, so a file or a machine that cannot play fails here.
+    m_impl->path = FileName;
+    m_impl->load();
+    m_impl->unload();
     m_impl->starts = 0;
     m_impl->lastError.clear();
     m_impl->state = Impl::State::Ready;
@@ -243,17 +270,14 @@ void TMediaPlayer::Stop() {
 
 void TMediaPlayer::SeekToStart() {
     m_impl->requireOpen();
-    m_impl->takeOffStream();
+    m_impl->unload();
     m_impl->state = Impl::State::Ready;
 }
 
 void TMediaPlayer::Close() {
     if (m_impl->state == Impl::State::Closed) return;
-    m_impl->takeOffStream();
-    Mix_FreeMusic(m_impl->music);
-    m_impl->music = nullptr;
+    m_impl->unload();
     m_impl->state = Impl::State::Closed;
-    AudioDevice::release();
 }
 
 bool TMediaPlayer::isOpen() const {

@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 // Once the sound device is open, the program must still end on SIGTERM (a
 // session ending, kill) and SIGINT, as any desktop program does.
-TEST(AudioDevice, LeavesTheTerminationSignalsAlone)
-{
+TEST(AudioDevice, LeavesTheTerminationSignalsAlone) {
     for (int signal : {SIGTERM, SIGINT}) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);

@@ -71,6 +71,13 @@ TEST(Beeper, TheLastUserClosesTheDevice) {
         Beeper beeper;
         ASSERT_TRUE(beeper.beep(0));
         EXPECT_EQ(AudioDevice::users(), 1);
+        beeper.releaseIfQuiet();  // still sounding
+        EXPECT_EQ(AudioDevice::users(), 1);
+        std::this_thread::sleep_for(400ms);
+        beeper.releaseIfQuiet();
+        EXPECT_EQ(AudioDevice::users(), 0);
+        ASSERT_TRUE(beeper.beep(48));
+        EXPECT_EQ(AudioDevice::users(), 1);
     }
     EXPECT_EQ(AudioDevice::users(), 0);
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);

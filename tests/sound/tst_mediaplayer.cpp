@@ -4,6 +4,7 @@
 #include "sound/mediaplayer.h"
 #include "wavbuilder.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -190,7 +191,15 @@ TEST_F(MediaPlayerTest, OpeningAnotherFileStopsThePlayingOne) {
     EXPECT_FALSE(Mix_PlayingMusic());
     EXPECT_EQ(m_player.position(), 0.0);
     EXPECT_NEAR(m_player.length(), 0.5, 0.01);
+    // The device is held only from a Play to the next SeekToStart.
+    EXPECT_EQ(AudioDevice::users(), 0);
+    m_player.Play();
     EXPECT_EQ(AudioDevice::users(), 1);
+    m_player.Stop();
+    EXPECT_EQ(AudioDevice::users(), 1);
+    m_player.SeekToStart();
+    EXPECT_EQ(AudioDevice::users(), 0);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
 
     // A new file that fails leaves the player closed, the old sound silenced.
     m_player.Play();

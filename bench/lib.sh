@@ -48,6 +48,7 @@ bench_start_xvfb() {
     local n ready
     n=$(bench_free_display)
     ready=$BENCH_TMP/xvfb.$n.ready
+    rm -f "$ready"
     # -displayfd writes the number when the server is ready.
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 3>"$ready" \
         >"$BENCH_TMP/xvfb.$n.log" 2>&1 &

@@ -19,7 +19,7 @@
 # The offset is the milliseconds past the whole second, taken as negative when
 # 500 or more (a tick before the second). Output, tab-separated:
 #   label  method  ticks  min  median  p95  max   (offsets in ms)
-# The raw offsets are kept in OFFSETS_FILE.
+# The raw offsets are kept in OFFSETS_FILE, the log or trace beside it.
 set -u
 . "$(dirname "$0")/lib.sh"
 WARMUP=${WARMUP:-5}
@@ -39,7 +39,7 @@ if [[ -z ${METHOD:-} ]]; then
 fi
 
 bench_start_xvfb || exit 1
-raw=$BENCH_TMP/ticks.raw
+raw=$BENCH_OUT/tick-offset.$METHOD
 : >"$raw"
 case $METHOD in
     log)

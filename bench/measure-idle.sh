@@ -11,6 +11,12 @@
 #             time a thread blocked, hence every time it was woken again;
 #   CPU       first field of /proc/PID/task/*/schedstat (nanoseconds on the
 #             CPU) summed over the threads: exact, unlike utime + stime (10 ms).
+# The programs start at second 50 of a minute (ALIGN=0 starts them at once):
+# ぴぴろん's first minute is its alarm minute (the alarm time starts as the
+# time of start-up), in which it redraws every second by design, so the
+# measurement begins once that minute is over.
+# Pss divides shared pages among the processes that map them: the figures are
+# comparable only within one run, where every program shares alike.
 # Threads that start or end between the readings are counted from zero or lost;
 # the per-thread detail (name, wake-ups, CPU) is written to DETAIL_FILE, which
 # shows which thread wakes.
@@ -40,6 +46,10 @@ thread_readings() {
     done
 }
 
+if [[ ${ALIGN:-1} != 0 ]]; then
+    second=$((10#$(date +%S)))
+    if ((second < 50)); then sleep $((50 - second)); elif ((second > 52)); then sleep $((110 - second)); fi
+fi
 pids=()
 for program in "${BENCH_PROGRAMS[@]}"; do
     bench_start_xvfb || exit 1

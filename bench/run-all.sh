@@ -1,13 +1,13 @@
 #!/bin/bash
 # run-all.sh: the whole measured table of ぴぴろん beside the bare Qt window,
 # "xclock -analog -update 1" and oclock, the tick-offset distribution, the cost
-# of one tick, and each goal met or missed. About five minutes.
+# of one tick, and each goal met or missed. About six minutes.
 #
 # Method: see each script. measure-idle.sh (all four side by side, 10 s of
-# warm-up then 60 s) runs while tick-offset.sh follows ぴぴろん's ticks for
-# 3 minutes under another Xvfb (both programs are idle, so neither disturbs
-# the other); measure-startup.sh runs after both, alone, since start-up is
-# bound by the processors; tickcost.sh runs last, under callgrind.
+# warm-up then 60 s), then tick-offset.sh (ぴぴろん's ticks for 3 minutes),
+# then measure-startup.sh, then tickcost.sh (callgrind), one after another: a
+# second ぴぴろん beside the idle one would share its pages and lower its Pss,
+# and start-up is bound by the processors.
 # Raw figures and per-thread detail go to $BUILD_DIR/bench-results/.
 set -u
 . "$(dirname "$0")/lib.sh"
@@ -15,12 +15,10 @@ OUT=$BENCH_OUT
 bench_build --target pipiron bench_bareqt bench_mapwait bench_tickcost || exit 1
 bench_default_programs
 
-DURATION=${TICK_DURATION:-180} OFFSETS_FILE=$OUT/tick-offsets.txt \
-    "$BENCH_DIR/tick-offset.sh" >"$OUT/tick-offset.tsv" &
-tick_job=$!
 DETAIL_FILE=$OUT/idle-threads.txt "$BENCH_DIR/measure-idle.sh" "${BENCH_PROGRAMS[@]}" \
     >"$OUT/idle.tsv" || exit 1
-wait "$tick_job" || echo "tick-offset.sh failed" >&2
+DURATION=${TICK_DURATION:-180} OFFSETS_FILE=$OUT/tick-offsets.txt \
+    "$BENCH_DIR/tick-offset.sh" >"$OUT/tick-offset.tsv" || echo "tick-offset.sh failed" >&2
 "$BENCH_DIR/measure-startup.sh" "${BENCH_PROGRAMS[@]}" >"$OUT/startup.tsv" || exit 1
 "$BENCH_DIR/tickcost.sh" >"$OUT/tickcost.tsv" || exit 1
 

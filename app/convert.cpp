@@ -4,13 +4,10 @@
 
 #include <charconv>
 
-std::optional<std::int32_t> tryStrToInt(std::string_view text)
-{
+std::optional<std::int32_t> tryStrToInt(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    if (i == text.size())
-        return std::nullopt;
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (i == text.size()) return std::nullopt;
 
     bool negative = false;
     int base = 10;
@@ -21,8 +18,7 @@ std::optional<std::int32_t> tryStrToInt(std::string_view text)
         negative = text[i] == '-';
         ++i;
     }
-    if (i == text.size())
-        return std::nullopt;
+    if (i == text.size()) return std::nullopt;
 
     // Hexadecimal fills all 32 bits (so "$FFFFFFFF" is -1); decimal keeps the sign range.
     std::uint64_t value = 0;
@@ -38,35 +34,27 @@ std::optional<std::int32_t> tryStrToInt(std::string_view text)
         else
             return std::nullopt;
         value = value * base + digit;
-        if (value > 0xFFFFFFFFull)
-            return std::nullopt;
+        if (value > 0xFFFFFFFFull) return std::nullopt;
     }
-    if (base == 16)
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    if (base == 16) return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
     if (negative) {
-        if (value > 0x80000000ull)
-            return std::nullopt;
+        if (value > 0x80000000ull) return std::nullopt;
         return static_cast<std::int32_t>(-static_cast<std::int64_t>(value));
     }
-    if (value > 0x7FFFFFFFull)
-        return std::nullopt;
+    if (value > 0x7FFFFFFFull) return std::nullopt;
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t StrToInt(std::string_view text)
-{
-    if (const auto value = tryStrToInt(text))
-        return *value;
+std::int32_t StrToInt(std::string_view text) {
+    if (const auto value = tryStrToInt(text)) return *value;
     throw EConvertError("'" + std::string(text) + "' は整数ではありません");
 }
 
-std::int32_t StrToIntDef(std::string_view text, std::int32_t fallback)
-{
+std::int32_t StrToIntDef(std::string_view text, std::int32_t fallback) {
     return tryStrToInt(text).value_or(fallback);
 }
 
-std::string IntToStr(std::int64_t value)
-{
+std::string IntToStr(std::int64_t value) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);

@@ -10,24 +10,20 @@
 
 namespace {
 
-QMap<int, QCursor>& table()
-{
+QMap<int, QCursor>& table() {
     static QMap<int, QCursor> cursors;
     return cursors;
 }
 
 }  // namespace
 
-void registerResourceCursor(int number, const QString& resourceName)
-{
+void registerResourceCursor(int number, const QString& resourceName) {
     const QImage image(QStringLiteral(":/icons/%1.xpm").arg(resourceName.toLower()));
-    if (image.isNull())
-        return;
+    if (image.isNull()) return;
     table().insert(number, QCursor(QPixmap::fromImage(image), 0, 0));
 }
 
-void applyCursor(QWidget* control, int number)
-{
+void applyCursor(QWidget* control, int number) {
     const auto found = table().constFind(number);
     if (found != table().constEnd())
         control->setCursor(*found);
@@ -35,7 +31,6 @@ void applyCursor(QWidget* control, int number)
         control->unsetCursor();
 }
 
-void clearCursors()
-{
+void clearCursors() {
     table().clear();
 }

@@ -4,8 +4,7 @@
 
 namespace {
 
-QFont makeFont(const QStringList& families, int pixelHeight, bool bold)
-{
+QFont makeFont(const QStringList& families, int pixelHeight, bool bold) {
     QFont font;
     font.setFamilies(families);
     font.setPixelSize(pixelHeight);
@@ -16,22 +15,19 @@ QFont makeFont(const QStringList& families, int pixelHeight, bool bold)
 
 }  // namespace
 
-QFont msPGothic(int pixelHeight, bool bold)
-{
+QFont msPGothic(int pixelHeight, bool bold) {
     return makeFont({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
                      QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")},
                     pixelHeight, bold);
 }
 
-QFont msGothic(int pixelHeight, bool bold)
-{
+QFont msGothic(int pixelHeight, bool bold) {
     return makeFont({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")},
                     pixelHeight, bold);
 }
 
-QFont msPMincho(int pixelHeight, bool bold)
-{
+QFont msPMincho(int pixelHeight, bool bold) {
     return makeFont({QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("MS PMincho"),
                      QStringLiteral("IPAPMincho"), QStringLiteral("Noto Serif CJK JP")},
                     pixelHeight, bold);

@@ -12,7 +12,6 @@ QFont msGothic(int pixelHeight, bool bold = false);
 QFont msPMincho(int pixelHeight, bool bold = false);
 
 // Colours are kept as 0x00BBGGRR, blue in the high byte.
-inline QColor colorFromBGR(std::uint32_t bgr)
-{
+inline QColor colorFromBGR(std::uint32_t bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }

@@ -8,8 +8,7 @@
 // Runs a handler; an error that leaves it is shown in the standard error box and
 // the program goes on. Returns false when the handler was abandoned.
 template <typename Handler>
-bool guarded(Platform& platform, Handler&& handler) noexcept
-{
+bool guarded(Platform& platform, Handler&& handler) noexcept {
     try {
         std::forward<Handler>(handler)();
         return true;

@@ -6,14 +6,12 @@
 #include <QToolTip>
 #include <QWidget>
 
-HintController& HintController::instance()
-{
+HintController& HintController::instance() {
     static HintController* controller = new HintController;
     return *controller;
 }
 
-HintController::HintController()
-{
+HintController::HintController() {
     m_wake.setSingleShot(true);
     m_hide.setSingleShot(true);
     connect(&m_wake, &QTimer::timeout, this, &HintController::showHint);
@@ -21,77 +19,65 @@ HintController::HintController()
     qApp->installEventFilter(this);
 }
 
-void HintController::setEnabled(bool enabled)
-{
+void HintController::setEnabled(bool enabled) {
     m_enabled = enabled;
-    if (!enabled)
-        cancel();
+    if (!enabled) cancel();
 }
 
 namespace {
 
-QWidget* hintedWidgetAt(QObject* watched)
-{
+QWidget* hintedWidgetAt(QObject* watched) {
     for (auto* w = qobject_cast<QWidget*>(watched); w; w = w->parentWidget()) {
-        if (!w->toolTip().isEmpty())
-            return w;
-        if (w->isWindow())
-            break;
+        if (!w->toolTip().isEmpty()) return w;
+        if (w->isWindow()) break;
     }
     return nullptr;
 }
 
 }  // namespace
 
-bool HintController::eventFilter(QObject* watched, QEvent* event)
-{
+bool HintController::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::ToolTip:
-        // Qt's own hints would use its own timing; ours replace them.
-        return watched->isWidgetType();
-    case QEvent::MouseMove: {
-        if (!m_enabled || static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton)
-            break;
-        QWidget* target = hintedWidgetAt(watched);
-        if (target == m_target)
-            break;
-        m_target = target;
-        m_wake.stop();
-        if (!target) {
-            cancel();
+        case QEvent::ToolTip:
+            // Qt's own hints would use its own timing; ours replace them.
+            return watched->isWidgetType();
+        case QEvent::MouseMove: {
+            if (!m_enabled || static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton) break;
+            QWidget* target = hintedWidgetAt(watched);
+            if (target == m_target) break;
+            m_target = target;
+            m_wake.stop();
+            if (!target) {
+                cancel();
+                break;
+            }
+            m_wake.start(delayFor(m_showing));
             break;
         }
-        m_wake.start(delayFor(m_showing));
-        break;
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-        if (m_showing || m_wake.isActive()) {
-            cancel();
-            m_target = nullptr;
-        }
-        break;
-    default:
-        break;
+        case QEvent::MouseButtonPress:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+            if (m_showing || m_wake.isActive()) {
+                cancel();
+                m_target = nullptr;
+            }
+            break;
+        default:
+            break;
     }
     return false;
 }
 
-void HintController::showHint()
-{
-    if (!m_enabled || !m_target || !m_target->isVisible())
-        return;
+void HintController::showHint() {
+    if (!m_enabled || !m_target || !m_target->isVisible()) return;
     QToolTip::showText(QCursor::pos(), m_target->toolTip(), m_target, QRect(), kHidePause);
     m_showing = true;
     m_hide.start(kHidePause);
 }
 
-void HintController::cancel()
-{
+void HintController::cancel() {
     m_wake.stop();
     m_hide.stop();
-    if (m_showing)
-        QToolTip::hideText();
+    if (m_showing) QToolTip::hideText();
     m_showing = false;
 }

@@ -16,20 +16,18 @@ public:
     using QApplication::QApplication;
     Platform* platform = nullptr;
 
-    bool notify(QObject* receiver, QEvent* event) override
-    {
+    bool notify(QObject* receiver, QEvent* event) override {
         bool result = false;
-        const bool ran = platform ? guarded(*platform, [&] {
-            result = QApplication::notify(receiver, event);
-        }) : (result = QApplication::notify(receiver, event), true);
+        const bool ran =
+            platform ? guarded(*platform, [&] { result = QApplication::notify(receiver, event); })
+                     : (result = QApplication::notify(receiver, event), true);
         return ran && result;
     }
 };
 
 }  // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     PipironApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QStringLiteral("pipiron"));
@@ -38,21 +36,21 @@ int main(int argc, char* argv[])
     QtPlatform platform;
     app.platform = &platform;
     // Until the settings are applied, messages carry the executable's name.
-    platform.setApplicationTitle(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    platform.setApplicationTitle(
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
 
     WindowSet windows(platform);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, Form1,
-                     [&platform](QSessionManager& manager) {
-                         if (Form1->switchIsOn() && !manager.allowsInteraction()) {
-                             manager.cancel();
-                             return;
-                         }
-                         bool canClose = true;
-                         if (!guarded(platform, [&] { Form1->FormCloseQuery(canClose); }) ||
-                             !canClose)
-                             manager.cancel();
-                         manager.release();
-                     });
+    QObject::connect(
+        &app, &QGuiApplication::commitDataRequest, Form1, [&platform](QSessionManager& manager) {
+            if (Form1->switchIsOn() && !manager.allowsInteraction()) {
+                manager.cancel();
+                return;
+            }
+            bool canClose = true;
+            if (!guarded(platform, [&] { Form1->FormCloseQuery(canClose); }) || !canClose)
+                manager.cancel();
+            manager.release();
+        });
     guarded(platform, [] { Form1->LoadSettings(); });
     Form1->show();
     const int result = QApplication::exec();

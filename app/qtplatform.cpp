@@ -22,14 +22,12 @@ namespace {
 // Ends a nested loop when its window is hidden (closing a window hides it).
 class HideWatcher : public QObject {
 public:
-    HideWatcher(QWidget* window, QEventLoop* loop) : QObject(window), m_loop(loop)
-    {
+    HideWatcher(QWidget* window, QEventLoop* loop) : QObject(window), m_loop(loop) {
         window->installEventFilter(this);
     }
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
+    bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Hide || event->type() == QEvent::Close)
             QMetaObject::invokeMethod(m_loop, &QEventLoop::quit, Qt::QueuedConnection);
         return false;
@@ -41,8 +39,7 @@ private:
 
 }  // namespace
 
-void runModal(QWidget* window)
-{
+void runModal(QWidget* window) {
     QPointer<QWidget> guard(window);
     window->setWindowModality(Qt::ApplicationModal);
     window->show();
@@ -50,8 +47,7 @@ void runModal(QWidget* window)
     window->activateWindow();
     QEventLoop loop;
     auto* watcher = new HideWatcher(window, &loop);
-    if (window->isVisible())
-        loop.exec();
+    if (window->isVisible()) loop.exec();
     if (guard) {
         delete watcher;
         window->hide();
@@ -59,53 +55,41 @@ void runModal(QWidget* window)
     }
 }
 
-QString helpDocumentFor(const QString& helpFile)
-{
-    if (QFileInfo(helpFile).isFile())
-        return helpFile;
+QString helpDocumentFor(const QString& helpFile) {
+    if (QFileInfo(helpFile).isFile()) return helpFile;
     const QFileInfo info(helpFile);
     return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".html");
 }
 
 QtPlatform::QtPlatform()
     : m_beeper(std::make_unique<Beeper>()),
-      m_attention(std::make_unique<DesktopAttention>(QDBusConnection::sessionBus()))
-{
-    QObject::connect(m_attention.get(), &DesktopAttention::offRequested, m_attention.get(),
-                     [this] {
-                         if (onAlarmOffRequested)
-                             onAlarmOffRequested();
-                     });
+      m_attention(std::make_unique<DesktopAttention>(QDBusConnection::sessionBus())) {
+    QObject::connect(m_attention.get(), &DesktopAttention::offRequested, m_attention.get(), [this] {
+        if (onAlarmOffRequested) onAlarmOffRequested();
+    });
 }
 
 QtPlatform::~QtPlatform() = default;
 
-LocalTime QtPlatform::localTime()
-{
+LocalTime QtPlatform::localTime() {
     const QTime now = QTime::currentTime();
     return {now.hour(), now.minute(), now.second(), now.msec()};
 }
 
-void QtPlatform::messageBeep(unsigned type)
-{
-    if (!m_beeper->beep(type))
-        QApplication::beep();
+void QtPlatform::messageBeep(unsigned type) {
+    if (!m_beeper->beep(type)) QApplication::beep();
 }
 
-void QtPlatform::setForegroundWindow(QWidget* window)
-{
-    if (!window)
-        return;
-    if (window->isHidden())
-        window->show();
+void QtPlatform::setForegroundWindow(QWidget* window) {
+    if (!window) return;
+    if (window->isHidden()) window->show();
     window->raise();
     window->activateWindow();
     // Where the desktop refuses to raise (Wayland), the window is marked urgent.
     QApplication::alert(window);
 }
 
-bool QtPlatform::confirmWarning(const QString& text)
-{
+bool QtPlatform::confirmWarning(const QString& text) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), text,
                     QMessageBox::Ok | QMessageBox::Cancel);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
@@ -115,8 +99,7 @@ bool QtPlatform::confirmWarning(const QString& text)
     return box.exec() == QMessageBox::Ok;
 }
 
-void QtPlatform::showMessage(const QString& text)
-{
+void QtPlatform::showMessage(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::Ok);
@@ -124,46 +107,38 @@ void QtPlatform::showMessage(const QString& text)
     box.exec();
 }
 
-void QtPlatform::showError(const QString& message)
-{
+void QtPlatform::showError(const QString& message) {
     QMessageBox box(QMessageBox::Critical, applicationTitle(), message + QLatin1Char('.'),
                     QMessageBox::Ok);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
 
-void QtPlatform::showModal(QWidget* window)
-{
+void QtPlatform::showModal(QWidget* window) {
     runModal(window);
 }
 
-void QtPlatform::quit()
-{
+void QtPlatform::quit() {
     QCoreApplication::exit(0);
 }
 
-QString QtPlatform::executablePath()
-{
+QString QtPlatform::executablePath() {
     return QCoreApplication::applicationFilePath();
 }
 
-void QtPlatform::showHelp(const QString& helpFile, unsigned, unsigned)
-{
+void QtPlatform::showHelp(const QString& helpFile, unsigned, unsigned) {
     // The viewer is a program of its own: started, never waited for.
     QDesktopServices::openUrl(QUrl::fromLocalFile(helpDocumentFor(helpFile)));
 }
 
-void QtPlatform::alarmRinging(const QString& alarmTime)
-{
+void QtPlatform::alarmRinging(const QString& alarmTime) {
     m_attention->alarmStarted(alarmTime);
 }
 
-void QtPlatform::alarmSilenced()
-{
+void QtPlatform::alarmSilenced() {
     m_attention->alarmEnded();
 }
 
-void QtPlatform::setAlarmArmed(bool armed)
-{
+void QtPlatform::setAlarmArmed(bool armed) {
     m_attention->setArmed(armed);
 }

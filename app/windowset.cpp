@@ -5,16 +5,14 @@
 #include "settings/aboutwindow.h"
 #include "settings/settingswindow.h"
 
-WindowSet::WindowSet(Platform& platform)
-{
+WindowSet::WindowSet(Platform& platform) {
     new TForm1(platform);
     new TForm2();
     new TForm3();
     new TForm4(platform);
 }
 
-WindowSet::~WindowSet()
-{
+WindowSet::~WindowSet() {
     delete Form4;
     delete Form3;
     delete Form2;

@@ -48,8 +48,7 @@ constexpr int kTickLateMs = 5;
 const char* const kSection = "SETUP";
 const char* const kDefaultWav = "c:\\windows\\media\\tada.wav";
 
-QLabel* timeLabel(QWidget* parent, const QRect& place, const QString& hint)
-{
+QLabel* timeLabel(QWidget* parent, const QRect& place, const QString& hint) {
     auto* label = new QLabel(QStringLiteral("24:00"), parent);
     label->setGeometry(place);
     label->setFont(msGothic(21, true));
@@ -63,8 +62,7 @@ QLabel* timeLabel(QWidget* parent, const QRect& place, const QString& hint)
     return label;
 }
 
-QLabel* captionLabel(QWidget* parent, const QRect& place, const QString& text)
-{
+QLabel* captionLabel(QWidget* parent, const QRect& place, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setGeometry(place);
     label->setFont(msGothic(13, true));
@@ -77,8 +75,7 @@ QLabel* captionLabel(QWidget* parent, const QRect& place, const QString& text)
 }
 
 QPushButton* stepButton(QWidget* parent, const QRect& place, const QString& caption,
-                        const QString& hint)
-{
+                        const QString& hint) {
     auto* button = new QPushButton(caption, parent);
     button->setGeometry(place);
     button->setFont(msPGothic(16, true));
@@ -86,8 +83,7 @@ QPushButton* stepButton(QWidget* parent, const QRect& place, const QString& capt
     return button;
 }
 
-TImage* hiddenImage(QWidget* parent, const QRect& place)
-{
+TImage* hiddenImage(QWidget* parent, const QRect& place) {
     auto* image = new TImage(parent);
     image->setGeometry(place);
     image->hide();
@@ -96,8 +92,7 @@ TImage* hiddenImage(QWidget* parent, const QRect& place)
 
 }  // namespace
 
-TForm1::TForm1(Platform& platform) : m_platform(platform)
-{
+TForm1::TForm1(Platform& platform) : m_platform(platform) {
     Form1 = this;
     setWindowTitle(QStringLiteral("ぴぴろん"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -111,14 +106,11 @@ TForm1::TForm1(Platform& platform) : m_platform(platform)
     run([this] { FormCreate(); });
 }
 
-TForm1::~TForm1()
-{
-    if (Form1 == this)
-        Form1 = nullptr;
+TForm1::~TForm1() {
+    if (Form1 == this) Form1 = nullptr;
 }
 
-void TForm1::createControls()
-{
+void TForm1::createControls() {
     auto* client = new QWidget(this);
     client->setFixedSize(256, 222);
     setCentralWidget(client);
@@ -191,10 +183,11 @@ void TForm1::createControls()
     memoPalette.setColor(QPalette::Base, Qt::white);
     memoPalette.setColor(QPalette::Text, Qt::black);
     Memo1->setPalette(memoPalette);
-    Memo1->setPlainText(QStringLiteral("***** アラーム時刻をセットします  *****\n"
-                                       "右回し・・１０分ずつ進めます\n"
-                                       "左回し・・１０分ずつ戻します\n"
-                                       "(時計の大きさより大きくまわすのがコツ)"));
+    Memo1->setPlainText(
+        QStringLiteral("***** アラーム時刻をセットします  *****\n"
+                       "右回し・・１０分ずつ進めます\n"
+                       "左回し・・１０分ずつ戻します\n"
+                       "(時計の大きさより大きくまわすのがコツ)"));
     Memo1->hide();
 
     Timer1 = new QTimer(this);
@@ -207,8 +200,7 @@ void TForm1::createControls()
     setTabOrder(Btn5Up, ComboBox1);
 }
 
-void TForm1::createMenu()
-{
+void TForm1::createMenu() {
     MainMenu1 = menuBar();
     Mini = MainMenu1->addAction(QStringLiteral("タイマくん"));
     Setting = MainMenu1->addAction(QStringLiteral("設定"));
@@ -221,23 +213,19 @@ void TForm1::createMenu()
 }
 
 template <typename Handler>
-void TForm1::run(Handler&& handler)
-{
+void TForm1::run(Handler&& handler) {
     guarded(m_platform, std::forward<Handler>(handler));
 }
 
-void TForm1::bindEvents()
-{
+void TForm1::bindEvents() {
     connect(Timer1, &QTimer::timeout, this, &TForm1::tick);
     connect(BtnUp, &QPushButton::clicked, this, [this] { run([this] { BtnUpClick(); }); });
     connect(BtnDown, &QPushButton::clicked, this, [this] { run([this] { BtnDownClick(); }); });
     connect(Btn5Up, &QPushButton::clicked, this, [this] { run([this] { Btn5UpClick(); }); });
-    connect(Btn5Down, &QPushButton::clicked, this,
-            [this] { run([this] { Btn5DownClick(); }); });
+    connect(Btn5Down, &QPushButton::clicked, this, [this] { run([this] { Btn5DownClick(); }); });
     connect(BtnSet, &QPushButton::clicked, this, [this] { run([this] { BtnSetClick(); }); });
-    connect(ShapeSet, &TShape::mousePressed, this, [this](Qt::MouseButton b, int x, int y) {
-        run([&] { ShapeSetMouseDown(b, x, y); });
-    });
+    connect(ShapeSet, &TShape::mousePressed, this,
+            [this](Qt::MouseButton b, int x, int y) { run([&] { ShapeSetMouseDown(b, x, y); }); });
     connect(ShapeSet, &TShape::mouseMoved, this,
             [this](int x, int y) { run([&] { ShapeSetMouseMove(x, y); }); });
     connect(ShapeSet, &TShape::mouseReleased, this,
@@ -256,16 +244,14 @@ void TForm1::bindEvents()
     connect(Exit1, &QAction::triggered, this, [this] { run([this] { Exit1Click(); }); });
     m_platform.onAlarmOffRequested = [this] {
         run([this] {
-            if (switchIsOn())
-                BtnSetClick();
+            if (switchIsOn()) BtnSetClick();
         });
     };
 }
 
 // ---- start-up and shutdown ----
 
-void TForm1::FormCreate()
-{
+void TForm1::FormCreate() {
     HintController::instance().setPause(100);
     registerResourceCursor(1, QStringLiteral("DMOUSE"));
     applyCursor(ShapeSet, 1);
@@ -283,25 +269,21 @@ void TForm1::FormCreate()
     BtnSet->setFocus();
 }
 
-void TForm1::Exit1Click()
-{
+void TForm1::Exit1Click() {
     close();
 }
 
-void TForm1::FormCloseQuery(bool& canClose)
-{
+void TForm1::FormCloseQuery(bool& canClose) {
     if (switchIsOn()) {
         m_platform.messageBeep(48);
         if (!m_platform.confirmWarning(
                 QStringLiteral("アラームスイッチがＯＮですが終了してよろしいですか")))
             canClose = false;
     }
-    if (canClose)
-        SaveSettings();
+    if (canClose) SaveSettings();
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
-{
+void TForm1::closeEvent(QCloseEvent* event) {
     bool canClose = true;
     const bool answered = guarded(m_platform, [&] { FormCloseQuery(canClose); });
     if (answered && canClose) {
@@ -312,11 +294,9 @@ void TForm1::closeEvent(QCloseEvent* event)
     }
 }
 
-void TForm1::showEvent(QShowEvent* event)
-{
+void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (m_shownOnce)
-        return;
+    if (m_shownOnce) return;
     m_shownOnce = true;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -326,17 +306,14 @@ void TForm1::showEvent(QShowEvent* event)
     }
 }
 
-bool TForm1::event(QEvent* event)
-{
-    if (event->type() == QEvent::LocaleChange)
-        timeLocale = TimeLocale{};
+bool TForm1::event(QEvent* event) {
+    if (event->type() == QEvent::LocaleChange) timeLocale = TimeLocale{};
     return QMainWindow::event(event);
 }
 
 // ---- the tick and the switch ----
 
-void TForm1::tick()
-{
+void TForm1::tick() {
     run([this] { Timer1Timer(); });
     // Each tick is re-armed from the wall clock so that ticks stay a few
     // milliseconds after the whole second, whatever drift, clock change or resume.
@@ -346,14 +323,12 @@ void TForm1::tick()
     }
 }
 
-void TForm1::ReadNowTime()
-{
+void TForm1::ReadNowTime() {
     const LocalTime now = m_platform.localTime();
     NowTime = nowTimeFromFormatted(formatTime(timeLocale, now.hour, now.minute, now.second));
 }
 
-void TForm1::Timer1Timer()
-{
+void TForm1::Timer1Timer() {
     ReadNowTime();
     TForm4* mini = Form4;
     const bool miniMode = mini && mini->MiniMode;
@@ -367,8 +342,7 @@ void TForm1::Timer1Timer()
             mini->ImgTimer2->hide();
         }
     }
-    if (NowTime == ShownTime && !(NowTime == AlarmTime))
-        return;
+    if (NowTime == ShownTime && !(NowTime == AlarmTime)) return;
     ShownTime = NowTime;
     LblNow->setText(QString::fromStdString(NowTime.str()));
     DrawClock(false, NowTime);
@@ -378,15 +352,11 @@ void TForm1::Timer1Timer()
     }
     if (Ringing && !(NowTime == AlarmTime)) {
         Ringing = false;
-        if (switchIsOn())
-            BtnSetClick();
+        if (switchIsOn()) BtnSetClick();
     }
-    if (!(NowTime == AlarmTime))
-        return;
-    if (!switchIsOn())
-        return;
-    if (!Ringing)
-        m_platform.alarmRinging(QString::fromStdString(AlarmTime.str()));
+    if (!(NowTime == AlarmTime)) return;
+    if (!switchIsOn()) return;
+    if (!Ringing) m_platform.alarmRinging(QString::fromStdString(AlarmTime.str()));
     Ringing = true;
     if (WavReady)
         MediaPlayer.Play();
@@ -403,13 +373,11 @@ void TForm1::Timer1Timer()
     m_platform.setForegroundWindow(miniMode ? static_cast<QWidget*>(mini) : this);
 }
 
-bool TForm1::switchIsOn() const
-{
+bool TForm1::switchIsOn() const {
     return BtnSet->text() == QStringLiteral("ON");
 }
 
-void TForm1::ShowSwitch(bool on)
-{
+void TForm1::ShowSwitch(bool on) {
     ComboBox1->setEditText(QStringLiteral("Minute"));
     if (on) {
         BtnSet->setText(QStringLiteral("ON"));
@@ -430,22 +398,19 @@ void TForm1::ShowSwitch(bool on)
     }
 }
 
-void TForm1::setSettingControlsEnabled(bool enabled)
-{
+void TForm1::setSettingControlsEnabled(bool enabled) {
     for (QWidget* control : {static_cast<QWidget*>(ShapeSet), static_cast<QWidget*>(BtnUp),
                              static_cast<QWidget*>(BtnDown), static_cast<QWidget*>(Btn5Up),
                              static_cast<QWidget*>(Btn5Down), static_cast<QWidget*>(ComboBox1)})
         control->setEnabled(enabled);
 }
 
-void TForm1::BtnSetClick()
-{
+void TForm1::BtnSetClick() {
     if (!switchIsOn()) {
         ShowSwitch(true);
         setSettingControlsEnabled(false);
         ShapeSet->setBrushColor(colorFromBGR(kMaroon));
-        if (Form3 && Form3->CheckTop->isChecked())
-            MiniClick();
+        if (Form3 && Form3->CheckTop->isChecked()) MiniClick();
         return;
     }
     ShowSwitch(false);
@@ -455,18 +420,14 @@ void TForm1::BtnSetClick()
 
 // ---- the faces ----
 
-void TForm1::DrawFace()
-{
-    if (m_pictures.tokei.isNull())
-        m_pictures = loadClockPictures();
+void TForm1::DrawFace() {
+    if (m_pictures.tokei.isNull()) m_pictures = loadClockPictures();
     drawFace(ImgBK->canvas(), m_pictures, palette().color(QPalette::Window));
 }
 
-void TForm1::DrawClock(bool setFace, const TimeText& time)
-{
+void TForm1::DrawClock(bool setFace, const TimeText& time) {
     auto [hour, minute] = parseTimeText(time);
-    if (hour > 11)
-        hour -= 12;
+    if (hour > 11) hour -= 12;
     DrawFace();
     drawHands(ImgBK->canvas(), hour, minute);
     TImage* face = setFace ? ImgSet : ImgNow;
@@ -476,52 +437,41 @@ void TForm1::DrawClock(bool setFace, const TimeText& time)
 
 // ---- setting the alarm time ----
 
-void TForm1::StepAlarm(bool forward)
-{
+void TForm1::StepAlarm(bool forward) {
     AlarmTime = stepAlarmTime(AlarmTime, forward);
 }
 
-void TForm1::refreshAlarm()
-{
+void TForm1::refreshAlarm() {
     LblSet->setText(QString::fromStdString(AlarmTime.str()));
     DrawClock(true, AlarmTime);
 }
 
-void TForm1::BtnUpClick()
-{
+void TForm1::BtnUpClick() {
     StepAlarm(true);
     refreshAlarm();
 }
 
-void TForm1::BtnDownClick()
-{
+void TForm1::BtnDownClick() {
     StepAlarm(false);
     refreshAlarm();
 }
 
-void TForm1::Btn5UpClick()
-{
-    for (int i = 0; i < 5; ++i)
-        StepAlarm(true);
+void TForm1::Btn5UpClick() {
+    for (int i = 0; i < 5; ++i) StepAlarm(true);
     refreshAlarm();
 }
 
-void TForm1::Btn5DownClick()
-{
-    for (int i = 0; i < 5; ++i)
-        StepAlarm(false);
+void TForm1::Btn5DownClick() {
+    for (int i = 0; i < 5; ++i) StepAlarm(false);
     refreshAlarm();
 }
 
-int TForm1::DragSector(int x, int y) const
-{
+int TForm1::DragSector(int x, int y) const {
     return dragSector(x - DragStartX, y - DragStartY);
 }
 
-void TForm1::ShapeSetMouseDown(Qt::MouseButton button, int x, int y)
-{
-    if (button != Qt::LeftButton)
-        return;
+void TForm1::ShapeSetMouseDown(Qt::MouseButton button, int x, int y) {
+    if (button != Qt::LeftButton) return;
     if (Form3 && Form3->CheckHint->isChecked()) {
         Memo1->show();
         Memo1->raise();
@@ -535,38 +485,29 @@ void TForm1::ShapeSetMouseDown(Qt::MouseButton button, int x, int y)
         StepAlarm(true);
         stepped = true;
     }
-    if (stepped)
-        refreshAlarm();
+    if (stepped) refreshAlarm();
 }
 
-void TForm1::ShapeSetMouseUp()
-{
+void TForm1::ShapeSetMouseUp() {
     Dragging = false;
     Memo1->hide();
 }
 
-void TForm1::ShapeSetMouseMove(int x, int y)
-{
-    if (!Dragging)
-        return;
+void TForm1::ShapeSetMouseMove(int x, int y) {
+    if (!Dragging) return;
     const int sector = DragSector(x, y);
-    if (LastSector == 0)
-        LastSector = sector;
-    if (sector == LastSector)
-        return;
+    if (LastSector == 0) LastSector = sector;
+    if (sector == LastSector) return;
     const bool forward = sectorStepIsForward(LastSector, sector);
     // The sector is taken even if a step fails, so one move is one change.
     LastSector = sector;
-    for (int i = 0; i < 10; ++i)
-        StepAlarm(forward);
+    for (int i = 0; i < 10; ++i) StepAlarm(forward);
     refreshAlarm();
 }
 
-void TForm1::ComboBox1Change()
-{
+void TForm1::ComboBox1Change() {
     QString text = ComboBox1->currentText();
-    if (text.isEmpty())
-        return;
+    if (text.isEmpty()) return;
     if (text == QStringLiteral("now")) {
         ComboBox1->setEditText(QStringLiteral("0"));
         text = ComboBox1->currentText();
@@ -576,52 +517,41 @@ void TForm1::ComboBox1Change()
         ComboBox1->setEditText(QString());
         return;
     }
-    if (*value < -3600 || *value > 3600)
-        return;
+    if (*value < -3600 || *value > 3600) return;
     AlarmTime = NowTime;
-    for (int i = 0; i < *value; ++i)
-        StepAlarm(true);
+    for (int i = 0; i < *value; ++i) StepAlarm(true);
     refreshAlarm();
 }
 
-void TForm1::ComboBox1KeyPress(char key)
-{
-    if (key == '\r')
-        BtnSetClick();
+void TForm1::ComboBox1KeyPress(char key) {
+    if (key == '\r') BtnSetClick();
 }
 
-void TForm1::FormKeyPress(char& key)
-{
-    if (key == '\r')
-        BtnSetClick();
+void TForm1::FormKeyPress(char& key) {
+    if (key == '\r') BtnSetClick();
     key = 0;
 }
 
 namespace {
 
 // The character a key press types, as the classic key-press handlers see it.
-char typedCharacter(const QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        return '\r';
+char typedCharacter(const QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return '\r';
     const QString text = event->text();
-    if (text.size() == 1 && text.at(0).unicode() < 0x80)
-        return char(text.at(0).unicode());
+    if (text.size() == 1 && text.at(0).unicode() < 0x80) return char(text.at(0).unicode());
     return text.isEmpty() ? 0 : '?';
 }
 
 }  // namespace
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
-{
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == BtnSet) {
             // Space belongs to the button itself (its own click); every typed
             // character goes to the window's key handler, which swallows it.
             char c = typedCharacter(key);
-            if (c == 0 || c == ' ')
-                return false;
+            if (c == 0 || c == ' ') return false;
             run([&] { FormKeyPress(c); });
             return true;
         }
@@ -637,8 +567,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::keyPressEvent(QKeyEvent* event)
-{
+void TForm1::keyPressEvent(QKeyEvent* event) {
     // Key preview is off: only keys typed to the window itself come here.
     QWidget* focus = focusWidget();
     if (focus && focus != this && focus != centralWidget()) {
@@ -655,8 +584,7 @@ void TForm1::keyPressEvent(QKeyEvent* event)
 
 // ---- mini timer, settings, about, help ----
 
-void TForm1::MiniClick()
-{
+void TForm1::MiniClick() {
     Form4->LblTimer->setText(QString::fromStdString(NowTime.str()));
     m_platform.showModal(Form4);
     if (ExitRequested) {
@@ -667,49 +595,45 @@ void TForm1::MiniClick()
     }
 }
 
-void TForm1::SettingClick()
-{
+void TForm1::SettingClick() {
     m_platform.showModal(Form3);
     WavReady = ApplySettings();
 }
 
-void TForm1::About1Click()
-{
+void TForm1::About1Click() {
     m_platform.showModal(Form2);
 }
 
-void TForm1::K5Click()
-{
+void TForm1::K5Click() {
     m_platform.showHelp(m_helpFile, 3, 0);
 }
 
-QString TForm1::settingsFilePath() const
-{
+QString TForm1::settingsFilePath() const {
     return QString::fromStdString(settingsFileFor(m_platform.executablePath().toStdString()));
 }
 
-QString TForm1::helpFilePath() const
-{
+QString TForm1::helpFilePath() const {
     return m_helpFile;
 }
 
-void TForm1::LoadSettings()
-{
+void TForm1::LoadSettings() {
+    const QString iniPath = settingsFilePath();
+    // Which file is in use is not obvious once the program is installed.
+    Form2->setToolTip(QStringLiteral("設定ファイル: %1").arg(iniPath));
     {
-        const TIniFile ini(settingsFilePath().toStdString());
+        const TIniFile ini(iniPath.toStdString());
         Form3->CheckHint->setChecked(ini.ReadBool(kSection, "HINT", true));
         Form3->CheckTop->setChecked(ini.ReadBool(kSection, "MINI", false));
         Form3->RGColor->setItemIndex(ini.ReadInteger(kSection, "COLOR", 2));
-        Form3->EdtWav->setText(QString::fromStdString(ini.ReadString(kSection, "WAVFILE", kDefaultWav)));
+        Form3->EdtWav->setText(
+            QString::fromStdString(ini.ReadString(kSection, "WAVFILE", kDefaultWav)));
     }
     WavReady = ApplySettings();
     m_platform.setApplicationTitle(QStringLiteral("ぴぴろん"));
-    m_helpFile = QString::fromStdString(
-        helpFileFor(m_platform.executablePath().toStdString()));
+    m_helpFile = QString::fromStdString(helpFileFor(m_platform.executablePath().toStdString()));
 }
 
-bool TForm1::ApplySettings()
-{
+bool TForm1::ApplySettings() {
     HintController::instance().setEnabled(Form3->CheckHint->isChecked());
     if (const auto scheme = colourScheme(Form3->RGColor->itemIndex()))
         Form4->setColours(colorFromBGR(scheme->background), colorFromBGR(scheme->text));
@@ -726,8 +650,7 @@ bool TForm1::ApplySettings()
     }
 }
 
-void TForm1::SaveSettings()
-{
+void TForm1::SaveSettings() {
     TIniFile ini(settingsFilePath().toStdString());
     ini.WriteBool(kSection, "HINT", Form3->CheckHint->isChecked());
     ini.WriteBool(kSection, "MINI", Form3->CheckTop->isChecked());

@@ -5,21 +5,18 @@
 
 TShape::TShape(Kind kind, QWidget* parent) : QWidget(parent), m_kind(kind) {}
 
-void TShape::setBrushColor(const QColor& color)
-{
+void TShape::setBrushColor(const QColor& color) {
     m_brush = color;
     update();
 }
 
-void TShape::setPen(const QColor& color, int width)
-{
+void TShape::setPen(const QColor& color, int width) {
     m_pen = color;
     m_penWidth = width;
     update();
 }
 
-QRect TShape::figureRect() const
-{
+QRect TShape::figureRect() const {
     int x = m_penWidth / 2;
     int y = x;
     int w = width() - m_penWidth + 1;
@@ -37,8 +34,7 @@ QRect TShape::figureRect() const
     return QRect(x, y, w, h);
 }
 
-void TShape::paintEvent(QPaintEvent*)
-{
+void TShape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, m_kind == Kind::Circle);
     painter.setBrush(m_brush);
@@ -59,20 +55,17 @@ void TShape::paintEvent(QPaintEvent*)
 
 // Qt grabs the mouse for the pressed widget until the release, so moves far
 // outside the control still arrive here, in its own (possibly negative) coordinates.
-void TShape::mousePressEvent(QMouseEvent* event)
-{
+void TShape::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     Q_EMIT mousePressed(event->button(), p.x(), p.y());
 }
 
-void TShape::mouseMoveEvent(QMouseEvent* event)
-{
+void TShape::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     Q_EMIT mouseMoved(p.x(), p.y());
 }
 
-void TShape::mouseReleaseEvent(QMouseEvent* event)
-{
+void TShape::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     Q_EMIT mouseReleased(event->button(), p.x(), p.y());
 }

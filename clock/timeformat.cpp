@@ -4,18 +4,15 @@
 
 namespace {
 
-std::string twoDigits(int value)
-{
+std::string twoDigits(int value) {
     return std::string(1, char('0' + value / 10 % 10)) + char('0' + value % 10);
 }
 
-std::string number(int value, bool padded)
-{
+std::string number(int value, bool padded) {
     return padded || value >= 10 ? twoDigits(value) : std::string(1, char('0' + value));
 }
 
-bool hasAmPmMarker(const std::string& picture)
-{
+bool hasAmPmMarker(const std::string& picture) {
     bool quoted = false;
     for (char c : picture) {
         if (c == '\'')
@@ -27,8 +24,7 @@ bool hasAmPmMarker(const std::string& picture)
 }
 
 // Counts the run of the same letter (any case) starting at i.
-std::size_t runLength(const std::string& picture, std::size_t i)
-{
+std::size_t runLength(const std::string& picture, std::size_t i) {
     const char letter = char(std::tolower(static_cast<unsigned char>(picture[i])));
     std::size_t n = 1;
     while (i + n < picture.size() &&
@@ -39,15 +35,13 @@ std::size_t runLength(const std::string& picture, std::size_t i)
 
 }  // namespace
 
-std::string formatTime(const TimeLocale& locale, int hour, int minute, int second)
-{
+std::string formatTime(const TimeLocale& locale, int hour, int minute, int second) {
     const std::string& picture = locale.picture;
     const bool twelveHour = hasAmPmMarker(picture);
     int shownHour = hour;
     if (twelveHour) {
         shownHour = hour % 12;
-        if (shownHour == 0)
-            shownHour = 12;
+        if (shownHour == 0) shownHour = 12;
     }
 
     std::string out;
@@ -94,10 +88,8 @@ std::string formatTime(const TimeLocale& locale, int hour, int minute, int secon
     return out;
 }
 
-TimeText nowTimeFromFormatted(const std::string& formatted)
-{
+TimeText nowTimeFromFormatted(const std::string& formatted) {
     std::string text = formatted.substr(0, TimeText::kCapacity);
-    if (text.size() == 7)
-        text = "0" + text;
+    if (text.size() == 7) text = "0" + text;
     return TimeText(text.substr(0, 5));
 }

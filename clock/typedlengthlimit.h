@@ -15,5 +15,6 @@ public:
 
 private:
     int m_limit;
-    QLineEdit* const m_edit;
+    // The text before the change being validated: the edit already holds the new one.
+    QString m_previous;
 };

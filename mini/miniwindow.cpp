@@ -5,6 +5,7 @@
 #include "clock/imagecontrol.h"
 #include "clock/mainwindow.h"
 
+#include <qdrawutil.h>
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -14,14 +15,12 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
-#include <qdrawutil.h>
 
 TForm4* Form4 = nullptr;
 
 namespace {
 
-TImage* icon(QWidget* parent, const QString& name, bool visible)
-{
+TImage* icon(QWidget* parent, const QString& name, bool visible) {
     auto* image = new TImage(parent);
     image->setGeometry(TForm4::kFrame + 1, TForm4::kFrame, 32, 32);
     image->setPicture(QImage(QStringLiteral(":/icons/%1.xpm").arg(name)));
@@ -33,8 +32,7 @@ TImage* icon(QWidget* parent, const QString& name, bool visible)
 
 }  // namespace
 
-TForm4::TForm4(Platform& platform) : m_platform(platform)
-{
+TForm4::TForm4(Platform& platform) : m_platform(platform) {
     Form4 = this;
     setWindowTitle(QStringLiteral("タイマくん"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -67,14 +65,11 @@ TForm4::TForm4(Platform& platform) : m_platform(platform)
             [this] { guarded(m_platform, [this] { ExitClick(); }); });
 }
 
-TForm4::~TForm4()
-{
-    if (Form4 == this)
-        Form4 = nullptr;
+TForm4::~TForm4() {
+    if (Form4 == this) Form4 = nullptr;
 }
 
-void TForm4::setColours(const QColor& background, const QColor& text)
-{
+void TForm4::setColours(const QColor& background, const QColor& text) {
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, background);
     setPalette(palette);
@@ -84,13 +79,11 @@ void TForm4::setColours(const QColor& background, const QColor& text)
     LblTimer->setPalette(labelPalette);
 }
 
-QPoint TForm4::popupPoint() const
-{
+QPoint TForm4::popupPoint() const {
     return frameGeometry().topLeft() + QPoint(10, 10);
 }
 
-void TForm4::FormShow()
-{
+void TForm4::FormShow() {
     MiniMode = true;
     Form1->hide();
     ImgTimer1->show();
@@ -98,12 +91,10 @@ void TForm4::FormShow()
     ImgTimer3->hide();
 }
 
-void TForm4::showEvent(QShowEvent* event)
-{
+void TForm4::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     guarded(m_platform, [this] { FormShow(); });
-    if (m_shownOnce)
-        return;
+    if (m_shownOnce) return;
     m_shownOnce = true;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
@@ -112,8 +103,7 @@ void TForm4::showEvent(QShowEvent* event)
     }
 }
 
-void TForm4::closeEvent(QCloseEvent* event)
-{
+void TForm4::closeEvent(QCloseEvent* event) {
     // Closed some other way (the desktop's own close): the main window must
     // come back, or the program would be left without a window.
     if (MiniMode) {
@@ -123,8 +113,7 @@ void TForm4::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-void TForm4::Open1Click()
-{
+void TForm4::Open1Click() {
     ImgTimer3Click();
     Form1->show();
     Form1->raise();
@@ -132,34 +121,28 @@ void TForm4::Open1Click()
     close();
 }
 
-void TForm4::ExitClick()
-{
+void TForm4::ExitClick() {
     Form1->ExitRequested = true;
     Form1->show();
     MiniMode = false;
     close();
 }
 
-void TForm4::PopTimerPopup()
-{
+void TForm4::PopTimerPopup() {
     Stop1->setEnabled(Form1->switchIsOn());
     Exit->setEnabled(!Form1->Ringing);
 }
 
-void TForm4::Stop1Click()
-{
+void TForm4::Stop1Click() {
     Stop1->setEnabled(false);
     Form1->BtnSetClick();
 }
 
-void TForm4::ImgTimer3Click()
-{
-    if (Form1->Ringing)
-        Stop1Click();
+void TForm4::ImgTimer3Click() {
+    if (Form1->Ringing) Stop1Click();
 }
 
-void TForm4::paintEvent(QPaintEvent*)
-{
+void TForm4::paintEvent(QPaintEvent*) {
     // A plain raised frame around the client area; it does not resize.
     QPainter painter(this);
     qDrawWinPanel(&painter, rect(), palette(), false);
@@ -167,15 +150,13 @@ void TForm4::paintEvent(QPaintEvent*)
                      palette().color(QPalette::Window));
 }
 
-void TForm4::mousePressEvent(QMouseEvent* event)
-{
+void TForm4::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         PopTimer->popup(popupPoint());
         return;
     }
     const QRect client = rect().adjusted(kFrame, kFrame, -kFrame, -kFrame);
     if (event->button() == Qt::LeftButton && client.contains(event->position().toPoint())) {
-        if (QWindow* window = windowHandle())
-            window->startSystemMove();
+        if (QWindow* window = windowHandle()) window->startSystemMove();
     }
 }

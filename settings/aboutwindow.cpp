@@ -13,8 +13,7 @@ TForm2* Form2 = nullptr;
 namespace {
 
 QLabel* label(QWidget* parent, const QRect& place, const QFont& font, const QColor& colour,
-              const QString& text)
-{
+              const QString& text) {
     auto* label = new QLabel(text, parent);
     label->move(place.topLeft());
     label->setFont(font);
@@ -27,8 +26,7 @@ QLabel* label(QWidget* parent, const QRect& place, const QFont& font, const QCol
 
 }  // namespace
 
-TForm2::TForm2()
-{
+TForm2::TForm2() {
     Form2 = this;
     setWindowTitle(QStringLiteral("About"));
     // A dialog frame with no system menu: no close box, only the caption.
@@ -42,12 +40,12 @@ TForm2::TForm2()
     setPalette(palette);
 
     const QColor blue(0, 0, 255);
-    LblTitle = label(this, QRect(48, 8, 140, 18), msPMincho(18, true), Qt::black,
-                     QStringLiteral("Title"));
+    LblTitle =
+        label(this, QRect(48, 8, 140, 18), msPMincho(18, true), Qt::black, QStringLiteral("Title"));
     Label2 = label(this, QRect(16, 56, 105, 16), msPGothic(16, true), blue,
-                   QStringLiteral("ぴぴろん開発チーム"));
+                   QStringLiteral("開発チーム"));
     Label3 = label(this, QRect(32, 80, 128, 16), msPGothic(16, true), blue,
-                   QStringLiteral("Linux 版 フリーソフト"));
+                   QStringLiteral("Linux フリー版"));
     LblVer = label(this, QRect(88, 32, 102, 16), msPMincho(16, true), Qt::black,
                    QStringLiteral("Version"));
     Image1 = new TImage(this);
@@ -57,21 +55,18 @@ TForm2::TForm2()
     Button1->setGeometry(120, 104, 65, 25);
     Button1->setFont(msPGothic(16, true));
     Button1->setDefault(true);
-    LblCopy = label(this, QRect(128, 56, 54, 16), msPGothic(16, true), blue,
-                    QStringLiteral("Copy"));
+    LblCopy =
+        label(this, QRect(128, 56, 54, 16), msPGothic(16, true), blue, QStringLiteral("Copy"));
 
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     FormCreate();
 }
 
-TForm2::~TForm2()
-{
-    if (Form2 == this)
-        Form2 = nullptr;
+TForm2::~TForm2() {
+    if (Form2 == this) Form2 = nullptr;
 }
 
-void TForm2::FormCreate()
-{
+void TForm2::FormCreate() {
     LblTitle->setText(QStringLiteral("ぴぴろん"));
     LblTitle->adjustSize();
     LblVer->setText(QStringLiteral("Version 1.01"));
@@ -80,13 +75,11 @@ void TForm2::FormCreate()
     LblCopy->adjustSize();
 }
 
-void TForm2::Button1Click()
-{
+void TForm2::Button1Click() {
     close();
 }
 
-void TForm2::showEvent(QShowEvent* event)
-{
+void TForm2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();

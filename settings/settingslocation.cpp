@@ -2,17 +2,15 @@
 
 #include "settings/profilepath.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace {
 
-bool probeByWriting(const std::string& folder)
-{
-    if (::access(folder.c_str(), W_OK) != 0)
-        return false;
+bool probeByWriting(const std::string& folder) {
+    if (::access(folder.c_str(), W_OK) != 0) return false;
     // access() says yes to root everywhere and knows nothing of read-only mounts.
     const std::string probe = folder + ".pipiron-probe-" + std::to_string(::getpid());
     std::ofstream file(probe);
@@ -23,38 +21,31 @@ bool probeByWriting(const std::string& folder)
     return ok;
 }
 
-FolderProbe& probe()
-{
+FolderProbe& probe() {
     static FolderProbe current = probeByWriting;
     return current;
 }
 
-std::string configHome()
-{
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
-        return xdg;
+std::string configHome() {
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') return xdg;
     const char* home = std::getenv("HOME");
     return std::string(home && *home ? home : "/tmp") + "/.config";
 }
 
 }  // namespace
 
-void setFolderProbe(FolderProbe newProbe)
-{
+void setFolderProbe(FolderProbe newProbe) {
     probe() = newProbe ? std::move(newProbe) : FolderProbe(probeByWriting);
 }
 
-bool folderIsWritable(const std::string& folder)
-{
+bool folderIsWritable(const std::string& folder) {
     return probe()(folder);
 }
 
-std::string settingsFileFor(const std::string& executablePath)
-{
+std::string settingsFileFor(const std::string& executablePath) {
     const std::string beside = changeFileExt(executablePath, ".ini");
     const std::string folder = extractFilePath(executablePath);
-    if (folder.empty() || folderIsWritable(folder))
-        return beside;
+    if (folder.empty() || folderIsWritable(folder)) return beside;
     const std::string name = beside.substr(folder.size());
     const std::string dir = configHome() + "/pipiron";
     std::error_code ignored;
@@ -62,7 +53,6 @@ std::string settingsFileFor(const std::string& executablePath)
     return dir + "/" + name;
 }
 
-std::string helpFileFor(const std::string& executablePath)
-{
+std::string helpFileFor(const std::string& executablePath) {
     return changeFileExt(executablePath, ".hlp");
 }

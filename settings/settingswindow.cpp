@@ -12,13 +12,12 @@
 
 TForm3* Form3 = nullptr;
 
-TForm3::TForm3()
-{
+TForm3::TForm3() {
     Form3 = this;
     setWindowTitle(QStringLiteral("設定"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(383, 151);
     setFont(msPGothic(12));
     const QFont regular = msPGothic(16);
@@ -36,10 +35,10 @@ TForm3::TForm3()
     GroupBox1 = new QGroupBox(QStringLiteral("タイマくん"), this);
     GroupBox1->setGeometry(8, 8, 169, 137);
     GroupBox1->setFont(bold);
-    RGColor = new TRadioGroup(QStringLiteral("バックカラー"),
-                              {QStringLiteral("黒"), QStringLiteral("白"), QStringLiteral("青"),
-                               QStringLiteral("黄")},
-                              2, GroupBox1);
+    RGColor = new TRadioGroup(
+        QStringLiteral("バックカラー"),
+        {QStringLiteral("黒"), QStringLiteral("白"), QStringLiteral("青"), QStringLiteral("黄")}, 2,
+        GroupBox1);
     RGColor->setGeometry(16, 56, 137, 73);
     RGColor->setFont(regular);
     RGColor->setItemIndex(2);
@@ -61,19 +60,15 @@ TForm3::TForm3()
     connect(BtnOK, &QPushButton::clicked, this, &TForm3::BtnOKClick);
 }
 
-TForm3::~TForm3()
-{
-    if (Form3 == this)
-        Form3 = nullptr;
+TForm3::~TForm3() {
+    if (Form3 == this) Form3 = nullptr;
 }
 
-void TForm3::BtnOKClick()
-{
+void TForm3::BtnOKClick() {
     close();
 }
 
-void TForm3::showEvent(QShowEvent* event)
-{
+void TForm3::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();

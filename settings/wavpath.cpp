@@ -2,15 +2,14 @@
 
 #include "settings/profilepath.h"
 
-std::string resolveWavPath(const std::string& text, const std::string& executablePath)
-{
+std::string resolveWavPath(const std::string& text, const std::string& executablePath) {
     const std::string folder = extractFilePath(executablePath);
     if (text.size() >= 2 && text[1] == ':') {
         const std::size_t slash = text.find_last_of('\\');
-        const std::string name = slash == std::string::npos ? text.substr(2) : text.substr(slash + 1);
+        const std::string name =
+            slash == std::string::npos ? text.substr(2) : text.substr(slash + 1);
         return folder + "media/" + name;
     }
-    if (!text.empty() && text[0] == '/')
-        return text;
+    if (!text.empty() && text[0] == '/') return text;
     return folder + text;
 }

@@ -14,8 +14,8 @@ bool AudioDevice::acquire() {
         ++g_users;
         return true;
     }
-    // SDL would catch SIGINT and SIGTERM for an event queue nobody reads, and the
-    // program would no longer end when asked to.
+    // SDL would otherwise turn SIGTERM and SIGINT into events nobody reads, and the
+    // program could no longer be ended by the session or by kill.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     // 1024 frames keep Stop and the beeps within about 25 ms of the call.

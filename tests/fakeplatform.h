@@ -32,55 +32,42 @@ public:
     int silenced = 0;
     std::vector<bool> armed;
 
-    void setTime(int hour, int minute, int second)
-    {
-        now = {hour, minute, second, 0};
-    }
+    void setTime(int hour, int minute, int second) { now = {hour, minute, second, 0}; }
     // Moves the clock on, wrapping at midnight.
-    void advance(int seconds)
-    {
+    void advance(int seconds) {
         int total = (now.hour * 3600 + now.minute * 60 + now.second + seconds) % 86400;
-        if (total < 0)
-            total += 86400;
+        if (total < 0) total += 86400;
         now = {total / 3600, total / 60 % 60, total % 60, 0};
     }
-    std::size_t beepsOf(unsigned type) const
-    {
+    std::size_t beepsOf(unsigned type) const {
         return std::size_t(std::count(beeps.begin(), beeps.end(), type));
     }
 
     LocalTime localTime() override { return now; }
     void messageBeep(unsigned type) override { beeps.push_back(type); }
     void setForegroundWindow(QWidget* window) override { foreground.push_back(window); }
-    bool confirmWarning(const QString& text) override
-    {
+    bool confirmWarning(const QString& text) override {
         confirmations.push_back(text);
-        if (confirmAnswers.empty())
-            return true;
+        if (confirmAnswers.empty()) return true;
         const bool answer = confirmAnswers.front();
         confirmAnswers.pop_front();
         return answer;
     }
-    void showMessage(const QString& text) override
-    {
+    void showMessage(const QString& text) override {
         messages.push_back(text);
         messageTitles.push_back(applicationTitle());
     }
     void showError(const QString& message) override { errors.push_back(message); }
-    void showModal(QWidget* window) override
-    {
+    void showModal(QWidget* window) override {
         modals.push_back(window);
         window->show();
-        if (onModal)
-            onModal(window);
+        if (onModal) onModal(window);
         // Whatever the test left open, the user closes now.
-        if (!window->isHidden())
-            window->close();
+        if (!window->isHidden()) window->close();
     }
     void quit() override { ++quits; }
     QString executablePath() override { return exe; }
-    void showHelp(const QString& file, unsigned command, unsigned data) override
-    {
+    void showHelp(const QString& file, unsigned command, unsigned data) override {
         helps.emplace_back(file, command, data);
     }
     void alarmRinging(const QString& alarmTime) override { ringing.push_back(alarmTime); }

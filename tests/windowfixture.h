@@ -22,27 +22,23 @@
 // executable lives in a fresh folder. The real timer is stopped: tests tick by hand.
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         platform.exe = folder.filePath(QStringLiteral("pipiron"));
         platform.setTime(6, 58, 30);
     }
 
     // Start-up up to the message loop; settings are loaded unless told otherwise.
-    void start(bool loadSettings = true)
-    {
+    void start(bool loadSettings = true) {
         windows = std::make_unique<WindowSet>(platform);
         Form1->Timer1->stop();
-        if (loadSettings)
-            Form1->LoadSettings();
+        if (loadSettings) Form1->LoadSettings();
     }
 
     void TearDown() override { windows.reset(); }
 
     // One tick of the timer, then the clock moves on by a second.
-    void tickSeconds(int seconds)
-    {
+    void tickSeconds(int seconds) {
         for (int i = 0; i < seconds; ++i) {
             Form1->Timer1Timer();
             platform.advance(1);

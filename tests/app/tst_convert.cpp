@@ -10,8 +10,7 @@ struct ConvertCase {
 
 class ConvertTest : public ::testing::TestWithParam<ConvertCase> {};
 
-TEST_P(ConvertTest, ReadsLikeThePascalRuntime)
-{
+TEST_P(ConvertTest, ReadsLikeThePascalRuntime) {
     EXPECT_EQ(tryStrToInt(GetParam().text), GetParam().value) << GetParam().text;
 }
 
@@ -20,15 +19,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ConvertCase{"0", 0}, ConvertCase{"09", 9}, ConvertCase{"  +2", 2},
                       ConvertCase{"-30", -30}, ConvertCase{"$A", 10}, ConvertCase{"$ff", 255},
                       ConvertCase{"$FFFFFFFF", -1}, ConvertCase{"2147483647", 2147483647},
-                      ConvertCase{"-2147483648", INT32_MIN}, ConvertCase{"2147483648", std::nullopt},
-                      ConvertCase{"4294967296", std::nullopt}, ConvertCase{"$100000000", std::nullopt},
-                      ConvertCase{"", std::nullopt}, ConvertCase{"   ", std::nullopt},
-                      ConvertCase{"-", std::nullopt}, ConvertCase{"$", std::nullopt},
-                      ConvertCase{"1 ", std::nullopt}, ConvertCase{"0x1", std::nullopt},
-                      ConvertCase{"9:", std::nullopt}, ConvertCase{"+-1", std::nullopt}));
+                      ConvertCase{"-2147483648", INT32_MIN},
+                      ConvertCase{"2147483648", std::nullopt},
+                      ConvertCase{"4294967296", std::nullopt},
+                      ConvertCase{"$100000000", std::nullopt}, ConvertCase{"", std::nullopt},
+                      ConvertCase{"   ", std::nullopt}, ConvertCase{"-", std::nullopt},
+                      ConvertCase{"$", std::nullopt}, ConvertCase{"1 ", std::nullopt},
+                      ConvertCase{"0x1", std::nullopt}, ConvertCase{"9:", std::nullopt},
+                      ConvertCase{"+-1", std::nullopt}));
 
-TEST(StrToInt, NamesTheTextThatIsNotANumber)
-{
+TEST(StrToInt, NamesTheTextThatIsNotANumber) {
     try {
         StrToInt("9:");
         FAIL() << "no error";

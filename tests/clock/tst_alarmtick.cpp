@@ -1,5 +1,6 @@
 #include "windowfixture.h"
 
+#include "app/errors.h"
 #include "clock/shapecontrol.h"
 
 #include <QComboBox>
@@ -7,8 +8,7 @@
 
 namespace {
 
-bool settingControlsEnabled()
-{
+bool settingControlsEnabled() {
     return Form1->ShapeSet->isEnabled() && Form1->BtnUp->isEnabled() &&
            Form1->BtnDown->isEnabled() && Form1->Btn5Up->isEnabled() &&
            Form1->Btn5Down->isEnabled() && Form1->ComboBox1->isEnabled();
@@ -18,16 +18,14 @@ bool settingControlsEnabled()
 
 class AlarmTick : public WindowTest {
 protected:
-    void armAt(const char* alarmTime)
-    {
+    void armAt(const char* alarmTime) {
         Form1->AlarmTime = alarmTime;
         Form1->BtnSetClick();
         ASSERT_TRUE(Form1->switchIsOn());
     }
 };
 
-TEST_F(AlarmTick, RingsEverySecondOfTheAlarmMinuteAndThenSwitchesOff)
-{
+TEST_F(AlarmTick, RingsEverySecondOfTheAlarmMinuteAndThenSwitchesOff) {
     start();
     armAt("07:00");
     platform.beeps.clear();
@@ -60,17 +58,16 @@ TEST_F(AlarmTick, RingsEverySecondOfTheAlarmMinuteAndThenSwitchesOff)
     EXPECT_EQ(platform.beepsOf(0), 60u);
     EXPECT_EQ(platform.beeps.size(), 60u);
     EXPECT_EQ(rewrites, 60 + 3);
-    for (QWidget* window : platform.foreground)
-        EXPECT_EQ(window, Form1);
+    for (QWidget* window : platform.foreground) EXPECT_EQ(window, Form1);
     EXPECT_EQ(platform.ringing, std::vector<QString>{QStringLiteral("07:00")});
     EXPECT_FALSE(Form1->Ringing);
 }
 
-TEST_F(AlarmTick, ArmingInsideTheAlarmMinuteRingsFromTheNextTick)
-{
+TEST_F(AlarmTick, ArmingInsideTheAlarmMinuteRingsFromTheNextTick) {
     platform.setTime(7, 0, 20);
     start();
     Form1->AlarmTime = "07:00";
+    platform.beeps.clear();  // the missing sound file's exclamation
     tickSeconds(5);
     EXPECT_TRUE(platform.beeps.empty());
     Form1->BtnSetClick();
@@ -81,8 +78,7 @@ TEST_F(AlarmTick, ArmingInsideTheAlarmMinuteRingsFromTheNextTick)
     EXPECT_FALSE(Form1->switchIsOn());
 }
 
-TEST_F(AlarmTick, DisarmingStopsAtOnceAndRearmingRingsAgain)
-{
+TEST_F(AlarmTick, DisarmingStopsAtOnceAndRearmingRingsAgain) {
     platform.setTime(6, 59, 58);
     start();
     armAt("07:00");
@@ -98,8 +94,7 @@ TEST_F(AlarmTick, DisarmingStopsAtOnceAndRearmingRingsAgain)
     EXPECT_EQ(platform.beepsOf(0), 13u);
 }
 
-TEST_F(AlarmTick, AClockThatJumpsToAnotherMinuteEndsTheRinging)
-{
+TEST_F(AlarmTick, AClockThatJumpsToAnotherMinuteEndsTheRinging) {
     platform.setTime(7, 0, 0);
     start();
     armAt("07:00");
@@ -114,11 +109,11 @@ TEST_F(AlarmTick, AClockThatJumpsToAnotherMinuteEndsTheRinging)
     EXPECT_EQ(platform.beepsOf(0), 3u);
 }
 
-TEST_F(AlarmTick, AMinuteWithoutATickIsNotMadeUp)
-{
+TEST_F(AlarmTick, AMinuteWithoutATickIsNotMadeUp) {
     platform.setTime(6, 59, 58);
     start();
     armAt("07:00");
+    platform.beeps.clear();
     tickSeconds(2);
     platform.setTime(7, 1, 0);  // suspended over the alarm minute
     tickSeconds(120);
@@ -133,8 +128,7 @@ TEST_F(AlarmTick, AMinuteWithoutATickIsNotMadeUp)
 
 // Summer time, a clock set by hand, a resume: whatever the clock does, a beep
 // sounds only in a minute equal to the alarm time.
-TEST_F(AlarmTick, ClockFaultsNeverRingOutsideTheAlarmMinute)
-{
+TEST_F(AlarmTick, ClockFaultsNeverRingOutsideTheAlarmMinute) {
     struct Fault {
         const char* name;
         int startH, startM, startS;
@@ -160,13 +154,11 @@ TEST_F(AlarmTick, ClockFaultsNeverRingOutsideTheAlarmMinute)
         platform.beeps.clear();
         std::size_t rangOutside = 0;
         for (int i = 0; i < 7200; ++i) {
-            if (i == f.jumpAfter)
-                platform.advance(f.jumpSeconds);
+            if (i == f.jumpAfter) platform.advance(f.jumpSeconds);
             const bool alarmMinute = platform.now.hour == 7 && platform.now.minute == 0;
             const std::size_t before = platform.beeps.size();
             Form1->Timer1Timer();
-            if (!alarmMinute && platform.beeps.size() != before)
-                ++rangOutside;
+            if (!alarmMinute && platform.beeps.size() != before) ++rangOutside;
             platform.advance(1);
         }
         EXPECT_EQ(rangOutside, 0u);
@@ -175,8 +167,7 @@ TEST_F(AlarmTick, ClockFaultsNeverRingOutsideTheAlarmMinute)
     }
 }
 
-TEST_F(AlarmTick, AnErrorInATickIsShownAndTheClockGoesOn)
-{
+TEST_F(AlarmTick, AnErrorInATickIsShownAndTheClockGoesOn) {
     platform.setTime(9, 5, 7);
     start();
     // A 12-hour picture makes a current time that is not "HH:MM".
@@ -195,8 +186,7 @@ TEST_F(AlarmTick, AnErrorInATickIsShownAndTheClockGoesOn)
     EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("09:07"));
 }
 
-TEST_F(AlarmTick, StartUpShowsTheTimeBeforeTheTimerFires)
-{
+TEST_F(AlarmTick, StartUpShowsTheTimeBeforeTheTimerFires) {
     platform.setTime(10, 10, 42);
     start();
     EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("10:10"));
@@ -206,8 +196,7 @@ TEST_F(AlarmTick, StartUpShowsTheTimeBeforeTheTimerFires)
     EXPECT_EQ(Form1->ImgSet->picture(), Form1->ImgNow->picture());
 }
 
-TEST_F(AlarmTick, TheTickStaysOnTheWholeSecond)
-{
+TEST_F(AlarmTick, TheTickStaysOnTheWholeSecond) {
     platform.now = {8, 0, 0, 730};
     start();
     Form1->Timer1->start(1);
@@ -217,4 +206,33 @@ TEST_F(AlarmTick, TheTickStaysOnTheWholeSecond)
     EXPECT_LE(Form1->Timer1->remainingTime(), 275);
     EXPECT_EQ(Form1->Timer1->interval(), 1000 - 730 + 5);
     Form1->Timer1->stop();
+}
+
+TEST_F(AlarmTick, EachFaceIsDrawnAloneAndAMalformedTimeDrawsNothing)
+{
+    platform.setTime(10, 10, 0);
+    start();
+    const QImage left = Form1->ImgNow->picture();
+    Form1->AlarmTime = "03:00";
+    Form1->BtnUpClick();
+    EXPECT_EQ(Form1->ImgNow->picture(), left);
+    const QImage right = Form1->ImgSet->picture();
+    EXPECT_NE(right, left);
+    platform.setTime(11, 45, 0);
+    tickSeconds(1);
+    EXPECT_EQ(Form1->ImgSet->picture(), right);
+    EXPECT_NE(Form1->ImgNow->picture(), left);
+
+    const QImage work = Form1->ImgBK->picture();
+    const QImage now = Form1->ImgNow->picture();
+    for (const char* malformed : {"9:05:", "", "ab:cd", "12:5x"}) {
+        try {
+            Form1->DrawClock(true, malformed);
+            ADD_FAILURE() << malformed;
+        } catch (const EConvertError&) {
+        }
+        EXPECT_EQ(Form1->ImgBK->picture(), work);
+        EXPECT_EQ(Form1->ImgNow->picture(), now);
+        EXPECT_EQ(Form1->ImgSet->picture(), right);
+    }
 }

@@ -14,22 +14,19 @@
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& content)
-{
+void writeFile(const QString& path, const QByteArray& content) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(content);
 }
 
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // A short, valid 16-bit PCM WAV file of silence.
-QByteArray silentWav(int milliseconds)
-{
+QByteArray silentWav(int milliseconds) {
     const int rate = 22050;
     const quint32 dataBytes = quint32(rate * milliseconds / 1000 * 2);
     QByteArray wav;
@@ -56,8 +53,7 @@ QByteArray silentWav(int milliseconds)
 class Settings : public WindowTest {
 protected:
     QString ini() const { return folder.filePath(QStringLiteral("pipiron.ini")); }
-    void startWith(const QByteArray& content)
-    {
+    void startWith(const QByteArray& content) {
         writeFile(ini(), content);
         start();
     }
@@ -65,8 +61,7 @@ protected:
     QColor miniText() const { return Form4->LblTimer->palette().color(QPalette::WindowText); }
 };
 
-TEST_F(Settings, NoFileGivesTheDefaults)
-{
+TEST_F(Settings, NoFileGivesTheDefaults) {
     start();
     EXPECT_TRUE(Form3->CheckHint->isChecked());
     EXPECT_TRUE(HintController::instance().isEnabled());
@@ -77,10 +72,10 @@ TEST_F(Settings, NoFileGivesTheDefaults)
     EXPECT_EQ(Form3->EdtWav->text(), QStringLiteral("c:\\windows\\media\\tada.wav"));
     EXPECT_EQ(Form1->helpFilePath(), folder.filePath(QStringLiteral("pipiron.hlp")));
     EXPECT_EQ(platform.applicationTitle(), QStringLiteral("ぴぴろん"));
+    EXPECT_EQ(Form2->toolTip(), QStringLiteral("設定ファイル: ") + ini());
 }
 
-TEST_F(Settings, ValuesReadAsTheClassicProfileRulesSay)
-{
+TEST_F(Settings, ValuesReadAsTheClassicProfileRulesSay) {
     struct Case {
         const char* file;
         bool hint;
@@ -113,8 +108,7 @@ TEST_F(Settings, ValuesReadAsTheClassicProfileRulesSay)
     }
 }
 
-TEST_F(Settings, NoColourLeavesTheMiniTimerBlackAndIsWrittenBack)
-{
+TEST_F(Settings, NoColourLeavesTheMiniTimerBlackAndIsWrittenBack) {
     startWith("[SETUP]\r\nCOLOR=-5\r\n");
     EXPECT_EQ(miniBackground(), QColor(0, 0, 0));
     EXPECT_EQ(miniText(), QColor(0, 255, 0));
@@ -122,16 +116,14 @@ TEST_F(Settings, NoColourLeavesTheMiniTimerBlackAndIsWrittenBack)
     EXPECT_TRUE(readFile(ini()).contains("COLOR=-1\r\n"));
 }
 
-TEST_F(Settings, HintsOffKeepTheDragInstructionsHidden)
-{
+TEST_F(Settings, HintsOffKeepTheDragInstructionsHidden) {
     startWith("[SETUP]\r\nHINT=0\r\n");
     Form1->ShapeSetMouseDown(Qt::LeftButton, 6, 6);
     EXPECT_TRUE(Form1->Dragging);
     EXPECT_TRUE(Form1->Memo1->isHidden());
 }
 
-TEST_F(Settings, EachColourIndexColoursTheMiniTimer)
-{
+TEST_F(Settings, EachColourIndexColoursTheMiniTimer) {
     struct Case {
         int index;
         QColor background;
@@ -150,8 +142,7 @@ TEST_F(Settings, EachColourIndexColoursTheMiniTimer)
     }
 }
 
-TEST_F(Settings, AMissingSoundFileFallsBackToTheBeep)
-{
+TEST_F(Settings, AMissingSoundFileFallsBackToTheBeep) {
     startWith("[SETUP]\r\nWAVFILE=missing.wav\r\n");
     EXPECT_FALSE(Form1->WavReady);
     EXPECT_EQ(platform.beeps, std::vector<unsigned>{48});
@@ -160,7 +151,8 @@ TEST_F(Settings, AMissingSoundFileFallsBackToTheBeep)
               QStringLiteral("ファイルが見つかりません\r\nMessageBeepを使用します"));
     // At start-up the title is still the executable's name.
     EXPECT_EQ(platform.messageTitles[0], QString());
-    EXPECT_EQ(Form1->MediaPlayer.FileName, folder.filePath(QStringLiteral("missing.wav")).toStdString());
+    EXPECT_EQ(Form1->MediaPlayer.FileName,
+              folder.filePath(QStringLiteral("missing.wav")).toStdString());
 
     // OK without changes opens the file again, and fails again.
     platform.onModal = [](QWidget* window) { static_cast<TForm3*>(window)->BtnOK->click(); };
@@ -178,25 +170,43 @@ TEST_F(Settings, AMissingSoundFileFallsBackToTheBeep)
     EXPECT_TRUE(readFile(ini()).contains("WAVFILE=missing.wav\r\n"));
 }
 
-TEST_F(Settings, TheChosenSoundRingsAndStopsWithTheSwitch)
+TEST_F(Settings, TheChosenSoundIsAskedForAtEveryTickAndStopsWithTheSwitch)
 {
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("media")));
-    writeFile(folder.filePath(QStringLiteral("media/tada.wav")), silentWav(3000));
+    writeFile(folder.filePath(QStringLiteral("media/tada.wav")), silentWav(20));
     start();  // the default Windows path finds media/tada.wav
     ASSERT_TRUE(Form1->WavReady);
     EXPECT_TRUE(platform.messages.empty());
     platform.setTime(7, 0, 0);
     Form1->AlarmTime = "07:00";
     Form1->BtnSetClick();
-    tickSeconds(1);
+    // A sound shorter than the time between two ticks starts again at each of them.
+    for (int i = 0; i < 60; ++i) {
+        tickSeconds(1);
+        EXPECT_TRUE(Form1->MediaPlayer.isPlaying());
+        QTest::qWait(60);
+    }
     EXPECT_TRUE(platform.beeps.empty());
+    EXPECT_EQ(Form1->MediaPlayer.startCount(), 60);
+    tickSeconds(1);
+    EXPECT_FALSE(Form1->switchIsOn());
+    EXPECT_FALSE(Form1->MediaPlayer.isPlaying());
+    EXPECT_EQ(Form1->MediaPlayer.position(), 0.0);
+
+    // Switched OFF in the middle of a long sound, it is silent at once.
+    writeFile(folder.filePath(QStringLiteral("media/tada.wav")), silentWav(3000));
+    Form1->ApplySettings();
+    platform.setTime(7, 0, 0);
+    Form1->BtnSetClick();
+    tickSeconds(1);
+    QTest::qWait(100);
     EXPECT_TRUE(Form1->MediaPlayer.isPlaying());
     Form1->BtnSetClick();
     EXPECT_FALSE(Form1->MediaPlayer.isPlaying());
+    EXPECT_EQ(Form1->MediaPlayer.position(), 0.0);
 }
 
-TEST_F(Settings, TheSettingsWindowAppliesWhenItCloses)
-{
+TEST_F(Settings, TheSettingsWindowAppliesWhenItCloses) {
     start();
     platform.onModal = [](QWidget* window) {
         auto* form = static_cast<TForm3*>(window);
@@ -210,9 +220,9 @@ TEST_F(Settings, TheSettingsWindowAppliesWhenItCloses)
     EXPECT_EQ(miniBackground(), QColor(255, 255, 0));
 }
 
-TEST_F(Settings, ASaveKeepsEveryOtherLineOfTheFile)
-{
-    const QByteArray before = "; ぴぴろん\r\n[Other]\r\nx=1\r\n\r\n[SETUP]\r\nHINT=1\r\nEXTRA=keep\r\n";
+TEST_F(Settings, ASaveKeepsEveryOtherLineOfTheFile) {
+    const QByteArray before =
+        "; ぴぴろん\r\n[Other]\r\nx=1\r\n\r\n[SETUP]\r\nHINT=1\r\nEXTRA=keep\r\n";
     startWith(before);
     Form3->CheckTop->setChecked(true);
     ASSERT_TRUE(Form1->close());
@@ -221,8 +231,7 @@ TEST_F(Settings, ASaveKeepsEveryOtherLineOfTheFile)
                          "MINI=1\r\nCOLOR=2\r\nWAVFILE=c:\\windows\\media\\tada.wav\r\n"));
 }
 
-TEST_F(Settings, TheLastCopyToCloseDecides)
-{
+TEST_F(Settings, TheLastCopyToCloseDecides) {
     start();
     Form3->RGColor->setItemIndex(0);
     ASSERT_TRUE(Form1->close());

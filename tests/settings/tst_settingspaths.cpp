@@ -6,8 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-TEST(WavPath, FindsTheSoundTheWayTheLinuxEditionDoes)
-{
+TEST(WavPath, FindsTheSoundTheWayTheLinuxEditionDoes) {
     struct Case {
         const char* text;
         const char* path;
@@ -23,8 +22,7 @@ TEST(WavPath, FindsTheSoundTheWayTheLinuxEditionDoes)
         EXPECT_EQ(resolveWavPath(c.text, "/opt/pp/pipiron"), c.path) << c.text;
 }
 
-TEST(SettingsLocation, BesideTheProgramWhenItsFolderTakesFilesElseInTheConfigHome)
-{
+TEST(SettingsLocation, BesideTheProgramWhenItsFolderTakesFilesElseInTheConfigHome) {
     const auto home = std::filesystem::temp_directory_path() / "pipiron-config-test";
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     struct Case {

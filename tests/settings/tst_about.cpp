@@ -1,0 +1,87 @@
+#include "windowfixture.h"
+
+#include "app/qtplatform.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
+
+class About : public WindowTest {};
+
+TEST_F(About, ShowsTheProgramsOwnTextsOnWhite) {
+    start();
+    EXPECT_EQ(Form2->windowTitle(), QStringLiteral("About"));
+    EXPECT_EQ(Form2->LblTitle->text(), QStringLiteral("ぴぴろん"));
+    EXPECT_EQ(Form2->LblVer->text(), QStringLiteral("Version 1.01"));
+    EXPECT_EQ(Form2->LblCopy->text(), QStringLiteral("1997.7"));
+    EXPECT_EQ(Form2->Button1->text(), QStringLiteral("ＯＫ"));
+    EXPECT_EQ(Form2->size(), QSize(193, 134));
+    const Qt::WindowFlags flags = Form2->windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowSystemMenuHint);
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(Form2->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(Form2->Button1->geometry(), QRect(120, 104, 65, 25));
+    EXPECT_EQ(Form2->Image1->picture().size(), QSize(32, 32));
+    // The credit stays clear of the date beside it.
+    EXPECT_LE(Form2->Label2->geometry().right(), Form2->LblCopy->x());
+}
+
+// The real modal loop: the tick goes on while the About window is up.
+TEST_F(About, OkClosesItWithAClickEnterOrSpace) {
+    enum class Press { Click, Enter, Space };
+    start();
+    for (Press press : {Press::Click, Press::Enter, Press::Space}) {
+        platform.setTime(9, int(press), 0);
+        QTimer::singleShot(1100, qApp, [press] {
+            ASSERT_TRUE(Form2->isVisible());
+            EXPECT_EQ(QApplication::focusWidget(), Form2->Button1);
+            switch (press) {
+                case Press::Click:
+                    QTest::mouseClick(Form2->Button1, Qt::LeftButton);
+                    break;
+                case Press::Enter:
+                    QTest::keyClick(Form2->Button1, Qt::Key_Return);
+                    break;
+                case Press::Space:
+                    QTest::keyClick(Form2->Button1, Qt::Key_Space);
+                    break;
+            }
+        });
+        Form1->Timer1->start(1000);
+        runModal(Form2);
+        Form1->Timer1->stop();
+        EXPECT_TRUE(Form2->isHidden());
+        EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("09:0%1").arg(int(press)));
+    }
+}
+
+TEST_F(About, HelpGoesToThePlatformWithoutWaiting) {
+    start();
+    Form1->K5->trigger();
+    const QString hlp = folder.filePath(QStringLiteral("pipiron.hlp"));
+    ASSERT_EQ(platform.helps.size(), 1u);
+    EXPECT_EQ(platform.helps[0], std::make_tuple(hlp, 3u, 0u));
+
+    // F1 while one of the menus is open asks for the same file by context 0.
+    Form1->show();
+    Form1->K4->popup(Form1->mapToGlobal(QPoint(0, 0)));
+    QTest::keyClick(Form1->K4, Qt::Key_F1);
+    Form1->K4->hide();
+    ASSERT_EQ(platform.helps.size(), 2u);
+    EXPECT_EQ(platform.helps[1], std::make_tuple(hlp, 1u, 0u));
+    // F1 anywhere else does nothing.
+    QTest::keyClick(Form1, Qt::Key_F1);
+    EXPECT_EQ(platform.helps.size(), 2u);
+}
+
+TEST(HelpDocument, TheHelpFileWhenItExistsElseTheHtmlBesideIt) {
+    QTemporaryDir folder;
+    const QString hlp = folder.filePath(QStringLiteral("pipiron.hlp"));
+    EXPECT_EQ(helpDocumentFor(hlp), folder.filePath(QStringLiteral("pipiron.html")));
+    QFile file(hlp);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_EQ(helpDocumentFor(hlp), hlp);
+}

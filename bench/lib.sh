@@ -18,7 +18,7 @@ bench_cleanup() {
     done
     BENCH_PIDS=()
 }
-trap 'bench_cleanup; cp "$BENCH_TMP/programs.log" "$BENCH_OUT/programs-$(basename "$0" .sh).log" 2>/dev/null; rm -rf "$BENCH_TMP"' EXIT
+trap 'bench_cleanup; [[ -n ${BENCH_KEEP:-} ]] && cp -r "$BENCH_TMP" "$BENCH_OUT/tmp"; cp "$BENCH_TMP/programs.log" "$BENCH_OUT/programs-$(basename "$0" .sh).log" 2>/dev/null; rm -rf "$BENCH_TMP"' EXIT
 trap 'exit 130' INT TERM
 
 # The Release build without sanitizers that the figures are taken from, at -O2:
@@ -43,21 +43,29 @@ bench_free_display() {
 
 mkdir -p "$BENCH_OUT"
 
-# Starts Xvfb on a free display; sets XVFB_DISPLAY once the server accepts clients.
+# Starts Xvfb on a free display; sets XVFB_DISPLAY once the server accepts
+# clients. Another session may take the same number at the same moment: the
+# server must hold the display's lock itself, otherwise the next number is tried.
 bench_start_xvfb() {
-    local n ready
+    local n pid attempt
     n=$(bench_free_display)
-    ready=$BENCH_TMP/xvfb.$n.ready
-    rm -f "$ready"
-    # -displayfd writes the number when the server is ready.
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 3>"$ready" \
-        >"$BENCH_TMP/xvfb.$n.log" 2>&1 &
-    BENCH_PIDS+=($!)
-    for _ in $(seq 100); do
-        [[ -s $ready ]] && { XVFB_DISPLAY=:$n; return 0; }
-        sleep 0.1
+    for attempt in 1 2 3 4 5; do
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$BENCH_TMP/xvfb.$n.log" 2>&1 &
+        pid=$!
+        BENCH_PIDS+=("$pid")
+        for _ in $(seq 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            if [[ $({ tr -d ' \n' <"/tmp/.X$n-lock"; } 2>/dev/null) == "$pid" ]] &&
+                xdpyinfo -display ":$n" >/dev/null 2>&1; then
+                XVFB_DISPLAY=:$n
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$pid" 2>/dev/null
+        n=$(BENCH_DISPLAY=$((n + 1)) bench_free_display)
     done
-    echo "Xvfb :$n did not start" >&2
+    echo "Xvfb did not start ($attempt attempts)" >&2
     return 1
 }
 

@@ -15,7 +15,9 @@
 #           waking the loop; its end (start + duration) is the tick's moment,
 #           within microseconds. When the loop wakes twice within 100 ms (a
 #           timeout rounded to the millisecond ends early and is polled again)
-#           the later one is the tick. Any program can be measured this way.
+#           the later one is the tick. A wake less than 0.9 s after the last
+#           tick is another timer of the program, not a tick. Any program can
+#           be measured this way.
 # The offset is the milliseconds past the whole second, taken as negative when
 # 500 or more (a tick before the second). Output, tab-separated:
 #   label  method  ticks  min  median  p95  max   (offsets in ms)
@@ -63,12 +65,14 @@ case $METHOD in
         sleep "$DURATION"
         kill -INT "$strace_pid"
         wait "$strace_pid" 2>/dev/null
-        awk '/= 0 \(Timeout\)/ {
+        awk 'function take(t) { if (kept == 0 || t - tick >= 0.9) {
+                     printf "%.1f\n", (t - int(t)) * 1000; tick = t; kept = 1 } }
+             /= 0 \(Timeout\)/ {
                 split($1, t, ":"); start = t[1] * 3600 + t[2] * 60 + t[3]
                 d = $NF; gsub(/[<>]/, "", d); end = start + d
-                if (n > 0 && end - last > 0.1) printf "%.1f\n", (last - int(last)) * 1000
+                if (n > 0 && end - last > 0.1) take(last)
                 last = end; ++n }
-             END { if (n > 0) printf "%.1f\n", (last - int(last)) * 1000 }' "$raw" >"$OFFSETS_FILE"
+             END { if (n > 0) take(last) }' "$raw" >"$OFFSETS_FILE"
         ;;
     *)
         echo "METHOD is log or strace" >&2

@@ -5,6 +5,7 @@
 #include "app/fonts.h"
 #include "app/handlerguard.h"
 #include "app/hintcontroller.h"
+#include "app/placement.h"
 #include "app/platform.h"
 #include "clock/dragsector.h"
 #include "clock/imagecontrol.h"
@@ -24,7 +25,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -33,7 +33,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 TForm1* Form1 = nullptr;
@@ -128,6 +127,10 @@ void TForm1::createControls() {
     LblNow = timeLabel(client, QRect(32, 128, 65, 25), QStringLiteral("現在時刻"));
     LblSet = timeLabel(client, QRect(160, 128, 65, 25), QStringLiteral("アラーム時刻"));
     ImgMask = hiddenImage(client, QRect(0, 136, 8, 8));
+    // The stored dial and mask live in their hidden images, as in the layout.
+    const ClockPictures pictures = loadClockPictures();
+    ImgTokei->setPicture(pictures.tokei);
+    ImgMask->setPicture(pictures.mask);
     Label1 = captionLabel(client, QRect(8, 128, 17, 25), QStringLiteral("現在"));
     Label2 = captionLabel(client, QRect(136, 128, 17, 25), QStringLiteral("設定"));
     ShapeSet = new TShape(TShape::Kind::Circle, client);
@@ -298,12 +301,7 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (m_shownOnce) return;
     m_shownOnce = true;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        const QSize size = frameGeometry().size();
-        move(std::max(0, (area.width() - size.width()) / 2),
-             std::max(0, (area.height() - size.height()) / 2));
-    }
+    centreOnScreen(this);
 }
 
 bool TForm1::event(QEvent* event) {
@@ -421,8 +419,8 @@ void TForm1::BtnSetClick() {
 // ---- the faces ----
 
 void TForm1::DrawFace() {
-    if (m_pictures.tokei.isNull()) m_pictures = loadClockPictures();
-    drawFace(ImgBK->canvas(), m_pictures, palette().color(QPalette::Window));
+    drawFace(ImgBK->canvas(), ClockPictures{ImgTokei->picture(), ImgMask->picture()},
+             palette().color(QPalette::Window));
 }
 
 void TForm1::DrawClock(bool setFace, const TimeText& time) {

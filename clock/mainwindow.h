@@ -139,7 +139,6 @@ private:
     void setSettingControlsEnabled(bool enabled);
 
     Platform& m_platform;
-    ClockPictures m_pictures;
     bool m_shownOnce = false;
     QString m_helpFile;
 };

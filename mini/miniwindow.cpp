@@ -2,18 +2,17 @@
 
 #include "app/fonts.h"
 #include "app/handlerguard.h"
+#include "app/placement.h"
 #include "clock/imagecontrol.h"
 #include "clock/mainwindow.h"
 
 #include <qdrawutil.h>
 #include <QAction>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QWindow>
 
 TForm4* Form4 = nullptr;
@@ -96,11 +95,7 @@ void TForm4::showEvent(QShowEvent* event) {
     guarded(m_platform, [this] { FormShow(); });
     if (m_shownOnce) return;
     m_shownOnce = true;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(std::max(0, (area.width() - frameGeometry().width()) / 2),
-             std::max(0, (area.height() - frameGeometry().height()) / 2));
-    }
+    centreOnScreen(this);
 }
 
 void TForm4::closeEvent(QCloseEvent* event) {

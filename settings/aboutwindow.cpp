@@ -1,12 +1,11 @@
 #include "settings/aboutwindow.h"
 
 #include "app/fonts.h"
+#include "app/placement.h"
 #include "clock/imagecontrol.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 TForm2* Form2 = nullptr;
 
@@ -81,10 +80,6 @@ void TForm2::Button1Click() {
 
 void TForm2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(std::max(0, (area.width() - frameGeometry().width()) / 2),
-             std::max(0, (area.height() - frameGeometry().height()) / 2));
-    }
+    centreOnScreen(this);
     Button1->setFocus();
 }

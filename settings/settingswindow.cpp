@@ -1,14 +1,13 @@
 #include "settings/settingswindow.h"
 
 #include "app/fonts.h"
+#include "app/placement.h"
 #include "settings/radiogroup.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 TForm3* Form3 = nullptr;
 
@@ -70,10 +69,6 @@ void TForm3::BtnOKClick() {
 
 void TForm3::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(std::max(0, (area.width() - frameGeometry().width()) / 2),
-             std::max(0, (area.height() - frameGeometry().height()) / 2));
-    }
+    centreOnScreen(this);
     EdtWav->setFocus();
 }

@@ -1,10 +1,10 @@
 #include "app/desktopattention.h"
 
-#include <QDBusConnection>
-#include <QDBusContext>
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDir>
+#include <QDBusVirtualObject>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -12,415 +12,214 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextStream>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-#include <utility>
+#include <tuple>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
 // A bus of our own: no service files, so nothing on the machine is activated by it.
-const char* const kBusConfig = R"(<!DOCTYPE busconfig PUBLIC
- "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
+const char* const kBusConfig = R"(<busconfig><type>session</type>
+  <listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth><policy context="default">
+  <allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>
+  </policy></busconfig>)";
 
-struct NotifyRequest {
-    QString appName;
-    uint replacesId;
-    QString appIcon;
-    QString summary;
-    QString body;
-    QStringList actions;
-    QVariantMap hints;
-    int expireTimeout;
-};
+// The notification service and the inhibit portal in one: records every call on any
+// path and answers Notify with ids from 41 up and Inhibit with /request/1, /request/2...
+class FakeDesktop : public QDBusVirtualObject {
+public:
+    std::vector<QDBusMessage> calls;
+    bool holdNotify = false;  // then the test answers the calls kept in `held`
+    std::vector<QDBusMessage> held;
 
-// The request as the service received it, for a person to look at
-// (written when PIPIRON_NOTIFY_DUMP names a file).
-void dumpRequest(const NotifyRequest& n) {
-    const QString path = qEnvironmentVariable("PIPIRON_NOTIFY_DUMP");
-    if (path.isEmpty()) return;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-    QTextStream out(&file);
-    out << "org.freedesktop.Notifications.Notify, as received by the service\n"
-        << "  app_name       = \"" << n.appName << "\"\n"
-        << "  replaces_id    = " << n.replacesId << "\n"
-        << "  app_icon       = \"" << n.appIcon << "\"\n"
-        << "  summary        = \"" << n.summary << "\"\n"
-        << "  body           = \"" << n.body << "\"\n"
-        << "  actions        = [\"" << n.actions.join(QStringLiteral("\", \"")) << "\"]\n";
-    for (auto it = n.hints.cbegin(); it != n.hints.cend(); ++it) {
-        const QVariant& v = it.value();
-        const bool isByte = v.metaType().id() == QMetaType::UChar;
-        out << "  hints[" << it.key() << "] = " << (isByte ? "byte " : "string ")
-            << (isByte ? QString::number(v.toInt()) : v.toString()) << "\n";
+    // What each call of `member` was about: its first argument, or for Close its path.
+    QVariantList about(const char* member) const {
+        QVariantList found;
+        for (const QDBusMessage& m : calls)
+            if (m.member() == QLatin1String(member))
+                found << (m.arguments().isEmpty() ? QVariant(m.path()) : m.arguments()[0]);
+        return found;
     }
-    out << "  expire_timeout = " << n.expireTimeout << "\n";
-}
 
-bool waitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, 3000);
-}
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
+        calls.push_back(m);
+        const auto count = uint(about(qPrintable(m.member())).size());
+        const QVariant answer =
+            m.member() == QLatin1String("Inhibit")
+                ? QVariant::fromValue(QDBusObjectPath(u"/request/%1"_s.arg(count)))
+                : QVariant(40 + count);
+        if (holdNotify && m.member() == QLatin1String("Notify"))
+            held.push_back(m);
+        else
+            bus.send(m.createReply(answer));
+        return true;
+    }
+};
 
 }  // namespace
-
-class FakeNotifications : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-
-public:
-    std::vector<NotifyRequest> notified;
-    std::vector<uint> closed;
-    // While set, Notify answers only when releaseReplies() is called.
-    bool holdReplies = false;
-
-    QDBusConnection bus{QString()};
-
-    void releaseReplies() {
-        for (const auto& [call, id] : m_held) bus.send(call.createReply(id));
-        m_held.clear();
-    }
-
-public Q_SLOTS:
-    uint Notify(const QString& app_name, uint replaces_id, const QString& app_icon,
-                const QString& summary, const QString& body, const QStringList& actions,
-                const QVariantMap& hints, int expire_timeout) {
-        notified.push_back(
-            {app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout});
-        if (holdReplies) {
-            setDelayedReply(true);
-            m_held.emplace_back(message(), m_nextId);
-        }
-        return m_nextId++;
-    }
-    void CloseNotification(uint id) { closed.push_back(id); }
-    QStringList GetCapabilities() { return {QStringLiteral("actions")}; }
-
-private:
-    uint m_nextId = 41;
-    std::vector<std::pair<QDBusMessage, uint>> m_held;
-};
-
-class FakeRequest : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
-
-public:
-    int closeCount = 0;
-
-public Q_SLOTS:
-    void Close() { ++closeCount; }
-};
-
-class FakeInhibitPortal : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
-
-public:
-    explicit FakeInhibitPortal(QDBusConnection bus) : m_bus(bus) {}
-
-    struct Call {
-        QString window;
-        uint flags;
-        QVariantMap options;
-        QString handle;
-    };
-    std::vector<Call> calls;
-    std::vector<std::unique_ptr<FakeRequest>> requests;
-
-public Q_SLOTS:
-    QDBusObjectPath Inhibit(const QString& window, uint flags, const QVariantMap& options) {
-        const QString handle =
-            QStringLiteral("/org/freedesktop/portal/desktop/request/1/t%1").arg(calls.size());
-        requests.push_back(std::make_unique<FakeRequest>());
-        m_bus.registerObject(handle, requests.back().get(), QDBusConnection::ExportAllSlots);
-        calls.push_back({window, flags, options, handle});
-        return QDBusObjectPath(handle);
-    }
-
-private:
-    QDBusConnection m_bus;
-};
 
 class DesktopAttentionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_s);
         if (daemon.isEmpty()) GTEST_SKIP() << "dbus-daemon is not installed";
-        ASSERT_TRUE(m_dir.isValid());
-        const QString config = m_dir.filePath(QStringLiteral("bus.conf"));
-        QFile file(config);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(kBusConfig);
-        file.close();
-
-        m_daemon.start(daemon, {QStringLiteral("--config-file=") + config,
-                                QStringLiteral("--print-address=1"), QStringLiteral("--nofork")});
-        ASSERT_TRUE(m_daemon.waitForStarted(5000));
+        QFile config(m_dir.filePath(u"bus.conf"_s));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly) && config.write(kBusConfig) > 0 &&
+                    config.flush());
+        m_daemon.start(daemon, {u"--config-file="_s + config.fileName(), u"--print-address=1"_s,
+                                u"--nofork"_s});
         while (!m_daemon.canReadLine()) ASSERT_TRUE(m_daemon.waitForReadyRead(5000));
         const QString address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-        ASSERT_FALSE(address.isEmpty());
-
         static int serial = 0;
-        ++serial;
-        m_clientName = QStringLiteral("client%1").arg(serial);
-        m_serviceName = QStringLiteral("service%1").arg(serial);
-        m_client =
-            std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address, m_clientName));
-        m_service = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(address, m_serviceName));
-        ASSERT_TRUE(m_client->isConnected());
-        ASSERT_TRUE(m_service->isConnected());
+        for (QDBusConnection* bus : {&client, &service}) {
+            *bus = QDBusConnection::connectToBus(address, u"bus%1"_s.arg(++serial));
+            ASSERT_TRUE(bus->isConnected());
+        }
+        ASSERT_TRUE(service.registerVirtualObject(u"/"_s, &desktop, QDBusConnection::SubPath));
+        ASSERT_TRUE(service.registerService(u"org.freedesktop.Notifications"_s));
+        ASSERT_TRUE(service.registerService(u"org.freedesktop.portal.Desktop"_s));
     }
 
     void TearDown() override {
-        if (m_client) QDBusConnection::disconnectFromBus(m_clientName);
-        if (m_service) QDBusConnection::disconnectFromBus(m_serviceName);
-        if (m_daemon.state() != QProcess::NotRunning) {
-            m_daemon.kill();
-            m_daemon.waitForFinished(3000);
-        }
+        for (const auto* bus : {&client, &service}) QDBusConnection::disconnectFromBus(bus->name());
+        m_daemon.kill();
+        m_daemon.waitForFinished(3000);
     }
 
-    void startNotifications() {
-        notifications.bus = *m_service;
-        ASSERT_TRUE(m_service->registerObject(QStringLiteral("/org/freedesktop/Notifications"),
-                                              &notifications, QDBusConnection::ExportAllSlots));
-        ASSERT_TRUE(m_service->registerService(QStringLiteral("org.freedesktop.Notifications")));
-    }
-
-    void startPortal() {
-        portal = std::make_unique<FakeInhibitPortal>(*m_service);
-        ASSERT_TRUE(m_service->registerObject(QStringLiteral("/org/freedesktop/portal/desktop"),
-                                              portal.get(), QDBusConnection::ExportAllSlots));
-        ASSERT_TRUE(m_service->registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
-    }
-
-    void emitNotificationSignal(const QString& name, const QVariantList& arguments) {
+    void emitSignal(const char* name, const QVariantList& arguments) {
         QDBusMessage signal =
-            QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                       QStringLiteral("org.freedesktop.Notifications"), name);
+            QDBusMessage::createSignal(u"/org/freedesktop/Notifications"_s,
+                                       u"org.freedesktop.Notifications"_s, QLatin1String(name));
         signal.setArguments(arguments);
-        m_service->send(signal);
-    }
-
-    void emitActionInvoked(uint id, const QString& key) {
-        emitNotificationSignal(QStringLiteral("ActionInvoked"), {id, key});
+        service.send(signal);
+        settle();
     }
 
     // Lets every message in flight arrive: a round trip through the bus daemon.
     void settle() {
-        QDBusMessage ping = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-            QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
-        m_service->call(ping);
-        m_client->call(ping);
+        service.interface()->isServiceRegistered(u"none"_s);
+        client.interface()->isServiceRegistered(u"none"_s);
         QTest::qWait(50);
     }
 
-    QDBusConnection& client() { return *m_client; }
+    // Waits for the `times`th call of `member`, then checks that no more come.
+    bool called(const char* member, int times = 1) {
+        return QTest::qWaitFor([&] { return desktop.about(member).size() >= times; }) &&
+               (settle(), desktop.about(member).size() == times);
+    }
 
-    FakeNotifications notifications;
-    std::unique_ptr<FakeInhibitPortal> portal;
+    FakeDesktop desktop;
+    QDBusConnection client{QString()}, service{QString()};
 
 private:
     QTemporaryDir m_dir;
     QProcess m_daemon;
-    QString m_clientName;
-    QString m_serviceName;
-    std::unique_ptr<QDBusConnection> m_client;
-    std::unique_ptr<QDBusConnection> m_service;
 };
 
-TEST_F(DesktopAttentionTest, SendsOneUrgentNotificationPerAlarm) {
-    startNotifications();
-    DesktopAttention attention(client());
-
-    // GIVEN an alarm that rings at every tick of its minute
-    for (int tick = 0; tick < 5; ++tick) attention.alarmStarted(QStringLiteral("07:00"));
-    ASSERT_TRUE(waitFor([&] { return !notifications.notified.empty(); }));
-    settle();
-
-    // THEN the desktop was told once, with the alarm time and the action that stops it
-    ASSERT_EQ(notifications.notified.size(), 1u);
-    const NotifyRequest& n = notifications.notified.front();
-    EXPECT_EQ(n.appName, QStringLiteral("ぴぴろん"));
-    EXPECT_EQ(n.replacesId, 0u);
-    EXPECT_EQ(n.appIcon, QStringLiteral("pipiron"));
-    EXPECT_EQ(n.summary, QStringLiteral("ぴぴろん"));
-    EXPECT_EQ(n.body, QStringLiteral("アラーム 07:00"));
-    EXPECT_EQ(n.actions, (QStringList{QStringLiteral("off"), QStringLiteral("アラームＯＦＦ")}));
-    EXPECT_EQ(n.hints.value(QStringLiteral("urgency")).metaType().id(), QMetaType::UChar);
-    EXPECT_EQ(n.hints.value(QStringLiteral("urgency")).toInt(), 2);
-    EXPECT_EQ(n.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("pipiron"));
-    EXPECT_EQ(n.expireTimeout, 0);
-    dumpRequest(n);
-
-    // WHEN the alarm ends THEN that very notification is withdrawn
-    attention.alarmEnded();
-    ASSERT_TRUE(waitFor([&] { return !notifications.closed.empty(); }));
-    EXPECT_EQ(notifications.closed, std::vector<uint>{41});
-
-    // WHEN the next alarm rings THEN it gets a notification of its own
-    attention.alarmStarted(QStringLiteral("07:30"));
-    ASSERT_TRUE(waitFor([&] { return notifications.notified.size() == 2; }));
-    EXPECT_EQ(notifications.notified.back().body, QStringLiteral("アラーム 07:30"));
-}
-
-TEST_F(DesktopAttentionTest, WithdrawsANotificationWhoseIdArrivesAfterTheAlarmEnded) {
-    startNotifications();
-    notifications.holdReplies = true;
-    DesktopAttention attention(client());
-
-    attention.alarmStarted(QStringLiteral("23:59"));
-    ASSERT_TRUE(waitFor([&] { return !notifications.notified.empty(); }));
-    attention.alarmEnded();
-    settle();
-    EXPECT_TRUE(notifications.closed.empty()) << "no id known yet";
-
-    notifications.releaseReplies();
-    ASSERT_TRUE(waitFor([&] { return !notifications.closed.empty(); }));
-    EXPECT_EQ(notifications.closed, std::vector<uint>{41});
-}
-
-TEST_F(DesktopAttentionTest, OffActionOfOurNotificationOnlyRequestsOff) {
-    startNotifications();
-    DesktopAttention attention(client());
+TEST_F(DesktopAttentionTest, NotifiesOncePerAlarmAndWithdrawsItAtTheEnd) {
+    DesktopAttention attention(client);
     QSignalSpy off(&attention, &DesktopAttention::offRequested);
-    attention.alarmStarted(QStringLiteral("07:00"));
-    ASSERT_TRUE(waitFor([&] { return !notifications.notified.empty(); }));
-    settle();
+    for (int tick = 0; tick < 5; ++tick) attention.alarmStarted(u"07:00"_s);
+    ASSERT_TRUE(called("Notify"));
 
-    struct Case {
-        uint id;
-        const char* key;
-        int offs;
-    };
-    const Case cases[] = {
-        {40, "off", 0},      // another program's notification
-        {41, "default", 0},  // a click on the body, not on the button
-        {41, "off", 1},
-    };
-    for (const Case& c : cases) {
+    const QVariantList sent = desktop.calls[0].arguments();
+    const QVariantList expected{u"ぴぴろん"_s,       0u,
+                                u"pipiron"_s,        u"ぴぴろん"_s,
+                                u"アラーム 07:00"_s, QStringList{u"off"_s, u"アラームＯＦＦ"_s}};
+    EXPECT_EQ(sent.mid(0, 6), expected);
+    const auto hints = qdbus_cast<QVariantMap>(sent[6]);
+    EXPECT_EQ(hints.value(u"urgency"_s).metaType().id(), QMetaType::UChar);
+    EXPECT_EQ(hints.value(u"urgency"_s).toInt(), 2);
+    EXPECT_EQ(hints.value(u"desktop-entry"_s), u"pipiron"_s);
+    EXPECT_EQ(sent[7], 0) << "never expires on its own";
+
+    // Only the off button of our own notification switches the alarm off.
+    for (const auto& [id, key, offs] :
+         {std::tuple{40u, "off", 0}, {41u, "default", 0}, {41u, "off", 1}}) {
         off.clear();
-        emitActionInvoked(c.id, QString::fromLatin1(c.key));
-        settle();
-        EXPECT_EQ(off.count(), c.offs) << c.id << " " << c.key;
+        emitSignal("ActionInvoked", {id, QString::fromLatin1(key)});
+        EXPECT_EQ(off.count(), offs) << id << " " << key;
     }
 
-    // Once withdrawn, a late click on the old notification asks for nothing.
     attention.alarmEnded();
+    ASSERT_TRUE(called("CloseNotification"));
+    EXPECT_EQ(desktop.about("CloseNotification"), QVariantList{41u});
     off.clear();
-    emitActionInvoked(41, QStringLiteral("off"));
-    settle();
+    emitSignal("ActionInvoked", {41u, u"off"_s});  // a late click on the withdrawn one
     EXPECT_EQ(off.count(), 0);
-}
 
-TEST_F(DesktopAttentionTest, LeavesANotificationTheUserDismissedAlone) {
-    startNotifications();
-    DesktopAttention attention(client());
-    attention.alarmStarted(QStringLiteral("07:00"));
-    ASSERT_TRUE(waitFor([&] { return !notifications.notified.empty(); }));
-    settle();
-
-    // GIVEN the user closed the notification (reason 2): its id is free for reuse
-    emitNotificationSignal(QStringLiteral("NotificationClosed"), {uint{41}, uint{2}});
-    settle();
+    // The next alarm has a notification of its own. Dismissed by the user (reason 2), its
+    // id may be reused, so it is not closed later.
+    attention.alarmStarted(u"07:30"_s);
+    ASSERT_TRUE(called("Notify", 2));
+    EXPECT_EQ(desktop.calls.back().arguments()[4], u"アラーム 07:30"_s);
+    emitSignal("NotificationClosed", {42u, 2u});
     attention.alarmEnded();
     settle();
-    EXPECT_TRUE(notifications.closed.empty());
+    EXPECT_EQ(desktop.about("CloseNotification").size(), 1);
 }
 
-TEST_F(DesktopAttentionTest, HoldsTheLogoutInhibitionOnlyWhileArmed) {
-    startPortal();
-    DesktopAttention attention(client());
-
-    attention.setArmed(true);
-    attention.setArmed(true);
-    ASSERT_TRUE(waitFor([&] { return !portal->calls.empty(); }));
-    settle();
-    ASSERT_EQ(portal->calls.size(), 1u);
-    EXPECT_EQ(portal->calls[0].window, QString());
-    EXPECT_EQ(portal->calls[0].flags, 1u);
-    EXPECT_EQ(portal->calls[0].options.value(QStringLiteral("reason")).toString(),
-              QStringLiteral("アラームがＯＮです"));
-
-    attention.setArmed(false);
-    ASSERT_TRUE(waitFor([&] { return portal->requests[0]->closeCount == 1; }));
-
-    // Armed again and disarmed before the portal has answered: the late handle is
-    // released as soon as it arrives.
-    attention.setArmed(true);
-    attention.setArmed(false);
-    ASSERT_TRUE(waitFor([&] { return portal->requests.size() == 2; }));
-    ASSERT_TRUE(waitFor([&] { return portal->requests[1]->closeCount == 1; }));
-    settle();
-    EXPECT_EQ(portal->requests[0]->closeCount, 1);
-}
-
-TEST_F(DesktopAttentionTest, ReleasesEverythingWhenDestroyed) {
-    startNotifications();
-    startPortal();
+TEST_F(DesktopAttentionTest, HoldsTheLogoutInhibitionWhileArmedAndUndoesLateAnswers) {
     {
-        DesktopAttention attention(client());
+        DesktopAttention attention(client);
         attention.setArmed(true);
-        attention.alarmStarted(QStringLiteral("07:00"));
-        ASSERT_TRUE(waitFor([&] { return !portal->calls.empty(); }));
-        ASSERT_TRUE(waitFor([&] { return !notifications.notified.empty(); }));
+        attention.setArmed(true);
+        ASSERT_TRUE(called("Inhibit"));
+        const QVariantList sent = desktop.calls[0].arguments();
+        EXPECT_EQ(sent.mid(0, 2), (QVariantList{QString(), 1u})) << "no window, logout";
+        EXPECT_EQ(qdbus_cast<QVariantMap>(sent[2]).value(u"reason"_s), u"アラームがＯＮです"_s);
+        attention.setArmed(false);
+        ASSERT_TRUE(called("Close"));
+
+        // Switched off or ended before the answer came: the answer is undone on arrival.
+        attention.setArmed(true);
+        attention.setArmed(false);
+        desktop.holdNotify = true;
+        attention.alarmStarted(u"23:59"_s);
+        ASSERT_TRUE(called("Notify"));
+        attention.alarmEnded();
         settle();
+        EXPECT_TRUE(desktop.about("CloseNotification").empty()) << "no id known yet";
+        service.send(desktop.held[0].createReply(41u));
+        ASSERT_TRUE(called("CloseNotification") && called("Close", 2));
+
+        // Destroyed while armed and ringing: nothing is left behind on the desktop.
+        desktop.holdNotify = false;
+        attention.setArmed(true);
+        attention.alarmStarted(u"07:00"_s);
+        ASSERT_TRUE(called("Notify", 2) && called("Inhibit", 3));
     }
-    ASSERT_TRUE(waitFor([&] { return !notifications.closed.empty(); }));
-    ASSERT_TRUE(waitFor([&] { return portal->requests[0]->closeCount == 1; }));
+    ASSERT_TRUE(called("CloseNotification", 2));
+    EXPECT_EQ(desktop.about("CloseNotification"), (QVariantList{41u, 42u}));
+    EXPECT_EQ(desktop.about("Close"), (QVariantList{"/request/1", "/request/2", "/request/3"}));
 }
 
-TEST_F(DesktopAttentionTest, WithoutServicesNothingBlocks) {
-    DesktopAttention attention(client());
-    QSignalSpy off(&attention, &DesktopAttention::offRequested);
-
-    QElapsedTimer clock;
-    clock.start();
-    attention.setArmed(true);
-    attention.alarmStarted(QStringLiteral("07:00"));
-    attention.alarmEnded();
-    attention.setArmed(false);
-    attention.setArmed(true);
-    attention.alarmStarted(QStringLiteral("07:01"));
-    EXPECT_LT(clock.elapsed(), 200);
-
-    // The errors from the bus come back and are dropped quietly.
-    settle();
-    attention.alarmEnded();
-    attention.setArmed(false);
-    EXPECT_EQ(off.count(), 0);
+// Without the services on the bus, and without any bus at all.
+TEST_F(DesktopAttentionTest, WithoutServicesNothingBlocksOrFails) {
+    QDBusConnection::disconnectFromBus(service.name());
+    const QString noBus = u"nobus"_s;
+    for (const QDBusConnection& bus :
+         {client, QDBusConnection::connectToBus(u"unix:path=/nonexistent"_s, noBus)}) {
+        DesktopAttention attention(bus);
+        QSignalSpy off(&attention, &DesktopAttention::offRequested);
+        QElapsedTimer clock;
+        clock.start();
+        attention.setArmed(true);
+        attention.alarmStarted(u"07:00"_s);
+        attention.alarmEnded();
+        attention.setArmed(false);
+        attention.setArmed(true);
+        attention.alarmStarted(u"07:01"_s);
+        EXPECT_LT(clock.elapsed(), 200);
+        settle();  // the errors from the bus come back and are dropped
+        attention.alarmEnded();
+        attention.setArmed(false);
+        EXPECT_EQ(off.count(), 0);
+    }
+    QDBusConnection::disconnectFromBus(noBus);
 }
-
-TEST(DesktopAttention, WithoutABusNothingHappens) {
-    DesktopAttention attention(QDBusConnection::connectToBus(
-        QStringLiteral("unix:path=/nonexistent/pipiron-bus"), QStringLiteral("nobus")));
-    QElapsedTimer clock;
-    clock.start();
-    attention.setArmed(true);
-    attention.alarmStarted(QStringLiteral("07:00"));
-    attention.alarmEnded();
-    attention.setArmed(false);
-    EXPECT_LT(clock.elapsed(), 200);
-    QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
-}
-
-#include "tst_desktopattention.moc"

@@ -20,30 +20,31 @@ inline void put(Bytes& b, std::uint32_t v, int n) {
     for (int i = 0; i < n; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-inline void put(Bytes& b, const char* tag) {
-    b.insert(b.end(), tag, tag + 4);
-}
-
-inline Bytes chunk(const char* tag, const Bytes& body, std::uint32_t declared = UINT32_MAX) {
-    Bytes b;
-    put(b, tag);
-    put(b, declared == UINT32_MAX ? static_cast<std::uint32_t>(body.size()) : declared, 4);
+inline Bytes chunk(const char* tag, const Bytes& body) {
+    Bytes b(tag, tag + 4);
+    put(b, static_cast<std::uint32_t>(body.size()), 4);
     b.insert(b.end(), body.begin(), body.end());
     if (body.size() % 2) b.push_back(0);
     return b;
 }
 
+inline Bytes riff(std::initializer_list<Bytes> chunks) {
+    Bytes body = {'W', 'A', 'V', 'E'};
+    for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
+    return chunk("RIFF", body);
+}
+
 inline Bytes fmt(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
-                 int blockAlign = -1) {
-    const std::uint32_t align =
-        blockAlign < 0 ? channels * (bits / 8u) : static_cast<std::uint32_t>(blockAlign);
+                 std::uint32_t blockAlign = 0) {
+    const std::uint32_t align = blockAlign ? blockAlign : channels * (bits / 8u);
     Bytes b;
-    put(b, tag, 2);
-    put(b, channels, 2);
-    put(b, rate, 4);
-    put(b, rate * align, 4);
-    put(b, align, 2);
-    put(b, bits, 2);
+    for (auto [v, n] : {std::pair<std::uint32_t, int>{tag, 2},
+                        {channels, 2},
+                        {rate, 4},
+                        {rate * align, 4},
+                        {align, 2},
+                        {bits, 2}})
+        put(b, v, n);
     return b;
 }
 
@@ -51,26 +52,17 @@ inline Bytes fmt(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, 
 inline Bytes fmtExtensible(std::uint16_t subTag, std::uint16_t channels, std::uint32_t rate,
                            std::uint16_t bits, bool guidTail = true) {
     Bytes b = fmt(0xFFFE, channels, rate, bits);
-    put(b, 22, 2);
-    put(b, bits, 2);
+    put(b, 22 | bits << 16, 4);
     put(b, channels == 1 ? 4u : 3u, 4);
     put(b, subTag, 2);
-    const std::uint8_t tail[14] = {
-        0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-        0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, guidTail ? std::uint8_t(0x71) : std::uint8_t(0)};
-    b.insert(b.end(), tail, tail + 14);
+    b.insert(b.end(), {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B});
+    b.push_back(guidTail ? 0x71 : 0);
     return b;
 }
 
-inline Bytes riff(std::initializer_list<Bytes> chunks) {
-    Bytes body;
-    put(body, "WAVE");
-    for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
-    Bytes b;
-    put(b, "RIFF");
-    put(b, static_cast<std::uint32_t>(body.size()), 4);
-    b.insert(b.end(), body.begin(), body.end());
-    return b;
+// The samples and the format chunk of a plain file.
+inline Bytes wav(const Bytes& format, std::size_t dataBytes) {
+    return riff({chunk("fmt ", format), chunk("data", Bytes(dataBytes, 0x11))});
 }
 
 // A quiet 440 Hz sine, mono 16 bit.
@@ -83,8 +75,7 @@ inline Bytes sine(double seconds, unsigned rate = 22050) {
 
 inline std::string write(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path.string();
 }
 

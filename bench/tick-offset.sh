@@ -1,0 +1,91 @@
+#!/bin/bash
+# tick-offset.sh [PROGRAM]: how far after the whole second of the wall clock
+# each tick of ぴぴろん (or PROGRAM, a command line in one argument) runs.
+#
+# Method. The program runs under its own Xvfb with QT_QPA_PLATFORM=xcb and
+# SDL_AUDIODRIVER=dummy for DURATION seconds (180) after WARMUP seconds (5).
+# Two ways to see a tick, chosen by METHOD (default: log when the program knows
+# PIPIRON_TICK_LOG, otherwise strace):
+#   log     PIPIRON_TICK_LOG=<file> makes the program append one line per tick
+#           ending in the wall-clock milliseconds within the second; the last
+#           number of each line is taken.
+#   strace  non-invasive: strace follows only the main thread (-p without -f)
+#           and records its poll/ppoll calls with their start time (-tt, wall
+#           clock) and duration (-T). A poll that ends in a timeout is a timer
+#           waking the loop; its end (start + duration) is the tick's moment,
+#           within microseconds. When the loop wakes twice within 100 ms (a
+#           timeout rounded to the millisecond ends early and is polled again)
+#           the later one is the tick. A wake less than 0.9 s after the last
+#           tick is another timer of the program, not a tick. Any program can
+#           be measured this way.
+# The offset is the milliseconds past the whole second, taken as negative when
+# 500 or more (a tick before the second). Output, tab-separated:
+#   label  method  ticks  min  median  p95  max   (offsets in ms)
+# The raw offsets are kept in OFFSETS_FILE, the log or trace beside it.
+set -u
+. "$(dirname "$0")/lib.sh"
+WARMUP=${WARMUP:-5}
+DURATION=${DURATION:-180}
+OFFSETS_FILE=${OFFSETS_FILE:-$BENCH_OUT/tick-offsets.txt}
+
+if (($# > 0)); then
+    program=$1
+else
+    bench_build --target pipiron || exit 1
+    program=$BUILD_DIR/pipiron
+fi
+executable=${program%% *}
+if [[ -z ${METHOD:-} ]]; then
+    METHOD=strace
+    grep -q PIPIRON_TICK_LOG "$(command -v "$executable")" 2>/dev/null && METHOD=log
+fi
+
+bench_start_xvfb || exit 1
+raw=$BENCH_OUT/tick-offset.$METHOD
+: >"$raw"
+case $METHOD in
+    log)
+        # shellcheck disable=SC2086  # a command line in one argument
+        PIPIRON_TICK_LOG=$raw bench_start "$XVFB_DISPLAY" $program || exit 1
+        sleep "$WARMUP"
+        skip=$(wc -l <"$raw")
+        sleep "$DURATION"
+        tail -n +"$((skip + 1))" "$raw" | awk '{ n = split($0, f, /[^0-9]+/);
+            for (i = n; i > 0; --i) if (f[i] != "") { print f[i] + 0; break } }' \
+            >"$OFFSETS_FILE"
+        ;;
+    strace)
+        # shellcheck disable=SC2086
+        bench_start "$XVFB_DISPLAY" $program || exit 1
+        sleep "$WARMUP"
+        strace -p "$STARTED_PID" -e trace=poll,ppoll -e signal=none -tt -T -o "$raw" \
+            2>/dev/null &
+        strace_pid=$!
+        BENCH_PIDS+=("$strace_pid")
+        sleep "$DURATION"
+        kill -INT "$strace_pid"
+        wait "$strace_pid" 2>/dev/null
+        awk 'function take(t) { if (kept == 0 || t - tick >= 0.9) {
+                     printf "%.1f\n", (t - int(t)) * 1000; tick = t; kept = 1 } }
+             /= 0 \(Timeout\)/ {
+                split($1, t, ":"); start = t[1] * 3600 + t[2] * 60 + t[3]
+                d = $NF; gsub(/[<>]/, "", d); end = start + d
+                if (n > 0 && end - last > 0.1) take(last)
+                last = end; ++n }
+             END { if (n > 0) take(last) }' "$raw" >"$OFFSETS_FILE"
+        ;;
+    *)
+        echo "METHOD is log or strace" >&2
+        exit 2
+        ;;
+esac
+
+awk '{ print ($1 >= 500 ? $1 - 1000 : $1) }' "$OFFSETS_FILE" | sort -g |
+    awk -v label="$(bench_label "$program")" -v method="$METHOD" '
+        { v[++n] = $1 }
+        END {
+            if (n == 0) { print label "\t" method "\t0\t-\t-\t-\t-"; exit 1 }
+            p95 = int(0.95 * n); if (p95 < 0.95 * n) ++p95
+            med = (n % 2) ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+            printf "%s\t%s\t%d\t%g\t%g\t%g\t%g\n", label, method, n, v[1], med, v[p95], v[n]
+        }'

@@ -26,8 +26,12 @@ TimeText stepAlarmTime(const TimeText& time, bool forward) {
     }
     // Out-of-range hours from a malformed text are written as they are, like the
     // original, rather than guessed at.
-    std::string text = (hour >= 0 && hour <= 9) ? "0" + IntToStr(hour) : IntToStr(hour);
+    std::string text;
+    if (hour >= 0 && hour <= 9) text += '0';
+    text += IntToStr(hour);
     text = TimeText(text).str();
-    text += (minute >= 0 && minute <= 9) ? ":0" + IntToStr(minute) : ":" + IntToStr(minute);
+    text += ':';
+    if (minute >= 0 && minute <= 9) text += '0';
+    text += IntToStr(minute);
     return TimeText(text);
 }

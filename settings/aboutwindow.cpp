@@ -19,7 +19,6 @@ QLabel* label(QWidget* parent, const QRect& place, const QFont& font, const QCol
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
-    label->adjustSize();
     return label;
 }
 
@@ -67,11 +66,8 @@ TForm2::~TForm2() {
 
 void TForm2::FormCreate() {
     LblTitle->setText(QStringLiteral("ぴぴろん"));
-    LblTitle->adjustSize();
     LblVer->setText(QStringLiteral("Version 1.01"));
-    LblVer->adjustSize();
     LblCopy->setText(QStringLiteral("1997.7"));
-    LblCopy->adjustSize();
 }
 
 void TForm2::Button1Click() {
@@ -80,6 +76,9 @@ void TForm2::Button1Click() {
 
 void TForm2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Sized to their texts only now: measuring them would load the Mincho font,
+    // which nothing else needs, into every running copy at start-up.
+    for (QLabel* label : {LblTitle, Label2, Label3, LblVer, LblCopy}) label->adjustSize();
     centreOnScreen(this);
     Button1->setFocus();
 }

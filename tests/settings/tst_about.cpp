@@ -25,6 +25,7 @@ TEST_F(About, ShowsTheProgramsOwnTextsOnWhite) {
     EXPECT_EQ(Form2->Button1->geometry(), QRect(120, 104, 65, 25));
     EXPECT_EQ(Form2->Image1->picture().size(), QSize(32, 32));
     // The credit stays clear of the date beside it.
+    Form2->show();
     EXPECT_LE(Form2->Label2->geometry().right(), Form2->LblCopy->x());
 }
 

@@ -313,6 +313,8 @@ bool TForm1::event(QEvent* event) {
 
 void TForm1::tick() {
     run([this] { Timer1Timer(); });
+    // Between alarms the sound device is closed, after the tick's work is done.
+    if (WavReady) MediaPlayer.releaseIfIdle();
     // Each tick is re-armed from the wall clock so that ticks stay a few
     // milliseconds after the whole second, whatever drift, clock change or resume.
     if (Timer1->isActive()) {

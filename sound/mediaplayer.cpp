@@ -147,8 +147,9 @@ struct TMediaPlayer::Impl {
     enum class State { Closed, Ready, Playing, Paused, Ended };
 
     std::string path;
-    // Loaded, and the audio device held, only from a Play to the next SeekToStart:
-    // an open device keeps a mixing thread waking hundreds of times a minute.
+    // Loaded, and the audio device held, from Open or Play until releaseIfIdle
+    // finds the sound at its start: an open device keeps a mixing thread waking
+    // hundreds of times a minute.
     Mix_Music* music = nullptr;
     State state = State::Closed;
     double length = 0;
@@ -232,10 +233,8 @@ TMediaPlayer::~TMediaPlayer() {
 
 void TMediaPlayer::Open() {
     Close();
-    // Opened once in full, so a file or a machine that cannot play fails here.
     m_impl->path = FileName;
     m_impl->load();
-    m_impl->unload();
     m_impl->starts = 0;
     m_impl->lastError.clear();
     m_impl->state = Impl::State::Ready;
@@ -270,8 +269,13 @@ void TMediaPlayer::Stop() {
 
 void TMediaPlayer::SeekToStart() {
     m_impl->requireOpen();
-    m_impl->unload();
+    m_impl->takeOffStream();
     m_impl->state = Impl::State::Ready;
+}
+
+void TMediaPlayer::releaseIfIdle() {
+    m_impl->catchUp();
+    if (m_impl->state == Impl::State::Ready) m_impl->unload();
 }
 
 void TMediaPlayer::Close() {

@@ -27,6 +27,10 @@ public:
     void SeekToStart();
     // Stops and releases the sound and the audio device; also done by the destructor.
     void Close();
+    // Lets the audio device go while the sound stands at its start (after Open or
+    // SeekToStart); the next Play takes it again. Closing a device can take a
+    // while, so the owner calls this when it is not in a hurry.
+    void releaseIfIdle();
 
     bool isOpen() const;
     bool isPlaying() const;

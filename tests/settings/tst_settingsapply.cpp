@@ -3,6 +3,7 @@
 #include "app/hintcontroller.h"
 #include "clock/shapecontrol.h"
 #include "settings/radiogroup.h"
+#include "sound/audiodevice.h"
 
 #include <QDir>
 #include <QFile>
@@ -177,6 +178,12 @@ TEST_F(Settings, TheChosenSoundIsAskedForAtEveryTickAndStopsWithTheSwitch)
     start();  // the default Windows path finds media/tada.wav
     ASSERT_TRUE(Form1->WavReady);
     EXPECT_TRUE(platform.messages.empty());
+    // Between alarms the timer's tick lets the sound device go.
+    EXPECT_EQ(AudioDevice::users(), 1);
+    Form1->Timer1->start(1);
+    QTest::qWait(20);
+    Form1->Timer1->stop();
+    EXPECT_EQ(AudioDevice::users(), 0);
     platform.setTime(7, 0, 0);
     Form1->AlarmTime = "07:00";
     Form1->BtnSetClick();

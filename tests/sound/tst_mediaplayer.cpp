@@ -191,15 +191,20 @@ TEST_F(MediaPlayerTest, OpeningAnotherFileStopsThePlayingOne) {
     EXPECT_FALSE(Mix_PlayingMusic());
     EXPECT_EQ(m_player.position(), 0.0);
     EXPECT_NEAR(m_player.length(), 0.5, 0.01);
-    // The device is held only from a Play to the next SeekToStart.
-    EXPECT_EQ(AudioDevice::users(), 0);
-    m_player.Play();
+    // The device is let go only while the sound stands at its start.
     EXPECT_EQ(AudioDevice::users(), 1);
-    m_player.Stop();
-    EXPECT_EQ(AudioDevice::users(), 1);
-    m_player.SeekToStart();
+    m_player.releaseIfIdle();
     EXPECT_EQ(AudioDevice::users(), 0);
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+    m_player.Play();
+    m_player.releaseIfIdle();
+    EXPECT_EQ(AudioDevice::users(), 1);
+    m_player.Stop();
+    m_player.releaseIfIdle();
+    EXPECT_EQ(AudioDevice::users(), 1);
+    m_player.SeekToStart();
+    m_player.releaseIfIdle();
+    EXPECT_EQ(AudioDevice::users(), 0);
 
     // A new file that fails leaves the player closed, the old sound silenced.
     m_player.Play();

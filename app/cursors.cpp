@@ -30,7 +30,3 @@ void applyCursor(QWidget* control, int number) {
     else
         control->unsetCursor();
 }
-
-void clearCursors() {
-    table().clear();
-}

@@ -7,4 +7,3 @@ class QWidget;
 // a number with no cursor registered leaves the control's default cursor.
 void registerResourceCursor(int number, const QString& resourceName);
 void applyCursor(QWidget* control, int number);
-void clearCursors();

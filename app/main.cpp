@@ -17,11 +17,10 @@ public:
     Platform* platform = nullptr;
 
     bool notify(QObject* receiver, QEvent* event) override {
+        if (!platform) return QApplication::notify(receiver, event);
         bool result = false;
-        const bool ran =
-            platform ? guarded(*platform, [&] { result = QApplication::notify(receiver, event); })
-                     : (result = QApplication::notify(receiver, event), true);
-        return ran && result;
+        return guarded(*platform, [&] { result = QApplication::notify(receiver, event); }) &&
+               result;
     }
 };
 

@@ -20,7 +20,8 @@
 
 namespace {
 
-// Ends a nested loop when its window is hidden (closing a window hides it).
+// Ends a nested loop when its window is hidden: an accepted close hides it, while
+// a refused one leaves the loop running.
 class HideWatcher : public QObject {
 public:
     HideWatcher(QWidget* window, QEventLoop* loop) : QObject(window), m_loop(loop) {
@@ -29,7 +30,7 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Hide || event->type() == QEvent::Close)
+        if (event->type() == QEvent::Hide)
             QMetaObject::invokeMethod(m_loop, &QEventLoop::quit, Qt::QueuedConnection);
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -149,4 +150,20 @@ TEST(ErrorBox, ShowsTheMessageWithAFullStopUnderTheTitle) {
         box->close();
     });
     platform.showError(QStringLiteral("'x' は整数ではありません"));
+}
+
+TEST(ModalLoop, ARefusedCloseKeepsTheWindowUp) {
+    class Stubborn : public QWidget {
+    protected:
+        void closeEvent(QCloseEvent* event) override { event->ignore(); }
+    } window;
+    bool hiddenByTest = false;
+    QTimer::singleShot(20, qApp, [&] { window.close(); });
+    QTimer::singleShot(80, qApp, [&] {
+        EXPECT_TRUE(window.isVisible());
+        hiddenByTest = true;
+        window.hide();
+    });
+    runModal(&window);
+    EXPECT_TRUE(hiddenByTest);
 }

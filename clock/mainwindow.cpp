@@ -609,10 +609,6 @@ void TForm1::K5Click() {
     m_platform.showHelp(m_helpFile, 3, 0);
 }
 
-QString TForm1::settingsFilePath() const {
-    return QString::fromStdString(settingsFiles().path);
-}
-
 SettingsFiles TForm1::settingsFiles() const {
     return settingsFilesFor(m_platform.executablePath().toStdString());
 }

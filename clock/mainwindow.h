@@ -105,7 +105,6 @@ public:
     void ReadNowTime();
 
     bool switchIsOn() const;
-    QString settingsFilePath() const;
     QString helpFilePath() const;
 
     // State of the main window's unit.

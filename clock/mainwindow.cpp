@@ -18,6 +18,7 @@
 #include "settings/radiogroup.h"
 #include "settings/settingslocation.h"
 #include "settings/settingswindow.h"
+#include "settings/textencoding.h"
 #include "settings/wavpath.h"
 
 #include <QAction>
@@ -608,8 +609,15 @@ void TForm1::K5Click() {
     m_platform.showHelp(m_helpFile, 3, 0);
 }
 
-QString TForm1::settingsFilePath() const {
-    return QString::fromStdString(settingsFileFor(m_platform.executablePath().toStdString()));
+SettingsFiles TForm1::settingsFiles() const {
+    return settingsFilesFor(m_platform.executablePath().toStdString());
+}
+
+// The bytes read for WAVFILE stand for the file as long as the text shown for
+// them is not edited: a name in Shift-JIS is a name of those bytes on the disk.
+std::string TForm1::wavFileBytes() const {
+    const QString text = Form3->EdtWav->text();
+    return text == m_wavShown ? m_wavBytes : text.toStdString();
 }
 
 QString TForm1::helpFilePath() const {
@@ -617,16 +625,17 @@ QString TForm1::helpFilePath() const {
 }
 
 void TForm1::LoadSettings() {
-    const QString iniPath = settingsFilePath();
+    const SettingsFiles files = settingsFiles();
     // Which file is in use is not obvious once the program is installed.
-    Form2->setToolTip(QStringLiteral("設定ファイル: %1").arg(iniPath));
+    Form2->setToolTip(QStringLiteral("設定ファイル: %1").arg(QString::fromStdString(files.path)));
     {
-        const TIniFile ini(iniPath.toStdString());
+        const TIniFile ini(files.path, files.carriedFrom);
         Form3->CheckHint->setChecked(ini.ReadBool(kSection, "HINT", true));
         Form3->CheckTop->setChecked(ini.ReadBool(kSection, "MINI", false));
         Form3->RGColor->setItemIndex(ini.ReadInteger(kSection, "COLOR", 2));
-        Form3->EdtWav->setText(
-            QString::fromStdString(ini.ReadString(kSection, "WAVFILE", kDefaultWav)));
+        m_wavBytes = ini.ReadString(kSection, "WAVFILE", kDefaultWav);
+        Form3->EdtWav->setText(QString::fromStdString(readableText(m_wavBytes)));
+        m_wavShown = Form3->EdtWav->text();
     }
     WavReady = ApplySettings();
     m_platform.setApplicationTitle(QStringLiteral("ぴぴろん"));
@@ -638,8 +647,8 @@ bool TForm1::ApplySettings() {
     if (const auto scheme = colourScheme(Form3->RGColor->itemIndex()))
         Form4->setColours(colorFromBGR(scheme->background), colorFromBGR(scheme->text));
     try {
-        MediaPlayer.FileName = resolveWavPath(Form3->EdtWav->text().toStdString(),
-                                              m_platform.executablePath().toStdString());
+        MediaPlayer.FileName =
+            resolveWavPath(wavFileBytes(), m_platform.executablePath().toStdString());
         MediaPlayer.Open();
         return true;
     } catch (const std::exception&) {
@@ -651,9 +660,10 @@ bool TForm1::ApplySettings() {
 }
 
 void TForm1::SaveSettings() {
-    TIniFile ini(settingsFilePath().toStdString());
+    const SettingsFiles files = settingsFiles();
+    TIniFile ini(files.path, files.carriedFrom);
     ini.WriteBool(kSection, "HINT", Form3->CheckHint->isChecked());
     ini.WriteBool(kSection, "MINI", Form3->CheckTop->isChecked());
     ini.WriteInteger(kSection, "COLOR", Form3->RGColor->itemIndex());
-    ini.WriteString(kSection, "WAVFILE", Form3->EdtWav->text().toStdString());
+    ini.WriteString(kSection, "WAVFILE", wavFileBytes());
 }

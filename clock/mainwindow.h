@@ -19,6 +19,8 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <string>
+
 class Platform;
 class TImage;
 class TShape;
@@ -31,6 +33,7 @@ class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+struct SettingsFiles;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -102,7 +105,6 @@ public:
     void ReadNowTime();
 
     bool switchIsOn() const;
-    QString settingsFilePath() const;
     QString helpFilePath() const;
 
     // State of the main window's unit.
@@ -137,10 +139,15 @@ private:
     void tick();
     void refreshAlarm();
     void setSettingControlsEnabled(bool enabled);
+    SettingsFiles settingsFiles() const;
+    std::string wavFileBytes() const;
 
     Platform& m_platform;
     bool m_shownOnce = false;
     QString m_helpFile;
+    // WAVFILE as read, and the text shown for it in EdtWav.
+    std::string m_wavBytes;
+    QString m_wavShown;
 };
 
 extern TForm1* Form1;

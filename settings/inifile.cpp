@@ -2,6 +2,7 @@
 
 #include "app/convert.h"
 #include "app/errors.h"
+#include "settings/textencoding.h"
 
 #include <cerrno>
 #include <chrono>
@@ -117,10 +118,14 @@ Place locate(std::string_view content, std::string_view section, std::string_vie
     return place;
 }
 
-// Like the C-string buffer of the Windows functions: the value ends at a NUL
-// and is cut at 1023 bytes, but never inside a UTF-8 character.
+// Like the C-string buffer of the Windows functions: the value ends at a NUL,
+// loses one pair of matching quotes around it, and is cut at 1023 bytes, but
+// never inside a UTF-8 character.
 std::string_view readableValue(std::string_view value) {
     value = value.substr(0, value.find('\0'));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
     if (value.size() <= kMaxValue) return value;
     std::size_t cut = kMaxValue;
     std::size_t lead = cut;
@@ -182,6 +187,35 @@ Loaded loadFile(const std::string& path, std::string& content, mode_t* mode = nu
     return Loaded::Ok;
 }
 
+// The file's text as UTF-8 for the rules above, and the way back to the file's
+// own bytes. A file that starts with a UTF-16 byte-order mark stays UTF-16.
+struct FileText {
+    enum Encoding { Bytes, Utf16LE, Utf16BE } encoding = Bytes;
+    std::string text;
+    std::string oddByte;  // the last byte of a UTF-16 file of odd length
+};
+
+FileText decoded(std::string bytes) {
+    const bool little = bytes.starts_with("\xFF\xFE");
+    if (!little && !bytes.starts_with("\xFE\xFF")) return {FileText::Bytes, std::move(bytes), {}};
+    FileText file{little ? FileText::Utf16LE : FileText::Utf16BE,
+                  utf16ToUtf8(std::string_view(bytes).substr(2), !little),
+                  {}};
+    if (bytes.size() % 2 != 0) file.oddByte = bytes.back();
+    return file;
+}
+
+// Names and values are bytes; in a UTF-16 file they are taken as text.
+std::string inFile(const FileText& file, std::string_view bytes) {
+    return file.encoding == FileText::Bytes ? std::string(bytes) : textForUtf16(bytes);
+}
+
+std::string encoded(const FileText& file) {
+    if (file.encoding == FileText::Bytes) return file.text;
+    const bool big = file.encoding == FileText::Utf16BE;
+    return (big ? "\xFE\xFF" : "\xFF\xFE") + utf8ToUtf16(file.text, big) + file.oddByte;
+}
+
 bool writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
         const ssize_t n = ::write(fd, data.data(), data.size());
@@ -209,12 +243,14 @@ std::string folderOf(const std::string& path) {
 }
 
 // The file's new content with the key set. The value stops at the first line
-// break or NUL, which a line cannot hold.
+// break or NUL, which a line cannot hold. A line whose value already reads as
+// the new one stays as it is, quotes, blanks and bytes beyond 1023 included.
 std::string withValue(std::string content, std::string_view section, std::string_view key,
                       std::string_view value) {
     value = value.substr(0, value.find_first_of(std::string_view("\0\r\n", 3)));
     const Place place = locate(content, section, key);
     if (place.keyFound) {
+        if (readableValue(place.value) == value) return content;
         const std::size_t at = static_cast<std::size_t>(place.value.data() - content.data());
         content.replace(at, place.value.size(), value);
         return content;
@@ -226,11 +262,11 @@ std::string withValue(std::string content, std::string_view section, std::string
         content.insert(place.insertAt, line);
         return content;
     }
-    const std::string_view body =
-        std::string_view(content).substr(content.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0);
-    if (!body.empty() && content.back() != '\n') content += "\r\n";
+    const std::size_t body = content.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
+    const bool hasLines = content.find_first_not_of(" \t\r\v\f\n", body) != std::string::npos;
+    if (content.size() > body && content.back() != '\n') content += "\r\n";
     // A blank line between sections, as the Windows functions write them.
-    if (body.find_first_not_of(" \t\r\v\f\n") != std::string_view::npos) {
+    if (hasLines) {
         std::string_view last = std::string_view(content).substr(0, content.size() - 1);
         last = last.substr(last.rfind('\n') + 1);
         if (!trimmed(last).empty()) content += "\r\n";
@@ -261,17 +297,24 @@ bool lockFolder(int folder) {
 // Replaces the file all or nothing: a temporary file in the same folder, flushed
 // to the disk, renamed over the old one. Writers in the folder take turns (a
 // lock on the folder), so two programs closing together lose no key.
-bool replaceFile(const std::string& path, std::string_view section, std::string_view key,
-                 std::string_view value) {
+bool replaceFile(const std::string& path, const std::string& carriedFrom, std::string_view section,
+                 std::string_view key, std::string_view value) {
     const std::string target = resolvedPath(path);
     const Fd folder(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     const bool locked = folder.valid() && lockFolder(folder.get());
 
-    std::string content;
+    std::string bytes;
     mode_t mode = 0;
-    const Loaded loaded = loadFile(target, content, &mode);
+    const Loaded loaded = loadFile(target, bytes, &mode);
     if (loaded == Loaded::Failed) return false;
-    content = withValue(std::move(content), section, key, value);
+    // A file that cannot be carried over is left where it is; the new one starts empty.
+    if (loaded == Loaded::Missing && !carriedFrom.empty() &&
+        loadFile(carriedFrom, bytes) != Loaded::Ok)
+        bytes.clear();
+    FileText file = decoded(std::move(bytes));
+    file.text = withValue(std::move(file.text), inFile(file, section), inFile(file, key),
+                          inFile(file, value));
+    const std::string content = encoded(file);
 
     // Under the lock one fixed name is enough, and a temporary file left by a
     // writer that was killed is replaced by the next one instead of piling up.
@@ -303,13 +346,18 @@ bool replaceFile(const std::string& path, std::string_view section, std::string_
 
 }  // namespace
 
-TIniFile::TIniFile(std::string fileName) : m_fileName(std::move(fileName)) {}
+TIniFile::TIniFile(std::string fileName, std::string carriedFrom)
+    : m_fileName(std::move(fileName)), m_carriedFrom(std::move(carriedFrom)) {}
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& fallback) const {
-    std::string content;
-    if (loadFile(m_fileName, content) != Loaded::Ok) return fallback;
-    const Place place = locate(content, section, key);
+    std::string bytes;
+    Loaded loaded = loadFile(m_fileName, bytes);
+    if (loaded == Loaded::Missing && !m_carriedFrom.empty())
+        loaded = loadFile(m_carriedFrom, bytes);
+    if (loaded != Loaded::Ok) return fallback;
+    const FileText file = decoded(std::move(bytes));
+    const Place place = locate(file.text, inFile(file, section), inFile(file, key));
     if (!place.keyFound) return fallback;
     return std::string(readableValue(place.value));
 }
@@ -328,7 +376,8 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
-    if (!storableNames(section, key) || !replaceFile(m_fileName, section, key, value))
+    if (!storableNames(section, key) ||
+        !replaceFile(m_fileName, m_carriedFrom, section, key, value))
         throw EIniFileError(m_fileName + " に書き込めません");
 }
 

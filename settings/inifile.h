@@ -9,13 +9,19 @@
 //
 // Reading: section and key names match without regard to ASCII case; a missing
 // file, section or key gives the default; a key with an empty value gives the
-// empty text; values are cut at 1023 bytes; CR LF and LF lines both read.
+// empty text; one pair of matching quotes ("..." or '...') around a value goes;
+// values are cut at 1023 bytes; CR LF and LF lines both read.
 // Writing: replaces the value or adds the key (creating the section and the
-// file), leaves every other line alone, and reaches the disk all or nothing (a
-// temporary file renamed over the old one). Lines are written with CR LF.
+// file), leaves every other line alone (and the key's own line when it already
+// reads as the value), and reaches the disk all or nothing (a temporary file
+// renamed over the old one). New lines are written with CR LF.
+// Values are bytes, passed through as they are; only a file that starts with a
+// UTF-16 byte-order mark is read as UTF-8 text and written back in UTF-16.
 class TIniFile {
 public:
-    explicit TIniFile(std::string fileName);
+    // Until fileName exists, reads come from carriedFrom, and the first write
+    // starts from its lines, so that moving the settings elsewhere loses none.
+    explicit TIniFile(std::string fileName, std::string carriedFrom = {});
 
     const std::string& FileName() const { return m_fileName; }
 
@@ -34,4 +40,5 @@ public:
 
 private:
     std::string m_fileName;
+    std::string m_carriedFrom;
 };

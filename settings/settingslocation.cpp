@@ -42,15 +42,16 @@ bool folderIsWritable(const std::string& folder) {
     return probe()(folder);
 }
 
-std::string settingsFileFor(const std::string& executablePath) {
+SettingsFiles settingsFilesFor(const std::string& executablePath) {
     const std::string beside = changeFileExt(executablePath, ".ini");
     const std::string folder = extractFilePath(executablePath);
-    if (folder.empty() || folderIsWritable(folder)) return beside;
-    const std::string name = beside.substr(folder.size());
-    const std::string dir = configHome() + "/pipiron";
+    if (folder.empty()) return {beside, {}};
     std::error_code ignored;
+    const bool installed = std::filesystem::is_regular_file(folder + kInstalledMarker, ignored);
+    if (!installed && folderIsWritable(folder)) return {beside, {}};
+    const std::string dir = configHome() + "/pipiron";
     std::filesystem::create_directories(dir, ignored);
-    return dir + "/" + name;
+    return {dir + "/" + beside.substr(folder.size()), beside};
 }
 
 std::string helpFileFor(const std::string& executablePath) {

@@ -2,10 +2,11 @@
 // written, "SECTION|KEY|VALUE|SECTION2|KEY2"; the rest is the file's content
 // (no line at all: no file). Checks that reading never fails or returns more
 // than a value may hold, that a written value reads back, and that writing one
-// key leaves another key's value alone.
+// key leaves another key's value alone, in 8-bit and in UTF-16 files.
 #include "settings/inifile.h"
 
 #include "app/errors.h"
+#include "settings/textencoding.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -38,6 +39,14 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(0, text.find_last_not_of(" \t\r\v\f") + 1);
 }
 
+// One pair of matching quotes goes when a value is read.
+std::string_view unquoted(std::string_view text) {
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+        text.back() == text.front())
+        text = text.substr(1, text.size() - 2);
+    return text;
+}
+
 bool sameName(std::string_view a, std::string_view b) {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
     return std::ranges::equal(trimmed(a), trimmed(b), {}, lower, lower);
@@ -61,6 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto& [section, key, value, section2, key2] = names;
     std::filesystem::remove(path);
     const std::string_view content = input.substr(std::min(newline + 1, size));
+    // A UTF-16 file holds text: names and values given as bytes go in as text.
+    const bool wide = newline != input.npos &&
+                      (content.starts_with("\xFF\xFE") || content.starts_with("\xFE\xFF"));
+    const auto inFile = [wide](std::string_view bytes) {
+        return wide ? textForUtf16(bytes) : std::string(bytes);
+    };
     if (newline != input.npos)
         CHECK(std::ofstream(path, std::ios::binary).write(content.data(), content.size()).flush());
 
@@ -84,14 +99,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CHECK(storable);
 
-    // What reads back: the value up to a line break or NUL, without its blanks,
-    // cut to 1023 bytes (a few less when a UTF-8 character would be split).
-    const auto expected = trimmed(std::string_view(value).substr(0, value.find_first_of(kBreaks)));
+    // What reads back: the value up to a line break or NUL, as it stands when the
+    // key's line already read as that; otherwise without its blanks and one pair
+    // of quotes, cut to 1023 bytes (a few less when a UTF-8 character would be split).
+    const std::string written = inFile(value);
+    const std::string_view stored =
+        std::string_view(written).substr(0, written.find_first_of(kBreaks));
+    const auto expected = unquoted(trimmed(stored));
     const std::string back = ini.ReadString(section, key, fallback);
-    CHECK(expected.size() <= 1023
-              ? back == expected
-              : back.size() >= 1020 && back.size() <= 1023 && expected.starts_with(back));
-    CHECK((sameName(section, section2) && sameName(key, key2)) ||
+    CHECK(back == stored || (expected.size() <= 1023 ? back == expected
+                                                     : back.size() >= 1020 && back.size() <= 1023 &&
+                                                           expected.starts_with(back)));
+    CHECK((sameName(inFile(section), inFile(section2)) && sameName(inFile(key), inFile(key2))) ||
           ini.ReadString(section2, key2, fallback) == other);
     return 0;
 }

@@ -1,40 +1,114 @@
 #!/usr/bin/env bash
-# Installs the build into a fresh prefix, starts the installed program through its
-# link in bin (offscreen, no sound device needed) and checks that it runs and has
-# read its own alarm sound from media/ beside it (the file's access time moves:
-# the program lets the file go again until the alarm rings); the help page and
-# the icons must stand where the desktop and the program look for them.
+# Installs the build into a fresh prefix and starts the installed program through
+# its link in bin (offscreen, no sound device needed). Which alarm sound it opens
+# (the file's access time moves: the program reads it at start and lets it go
+# again until the alarm rings) tells which settings file it read:
+#   - installed: its own chime with no settings; a pipiron.ini the user put beside
+#     the program until $XDG_CONFIG_HOME/pipiron/pipiron.ini exists, then that one;
+#     nothing is ever written into the prefix;
+#   - a portable copy of the folder (without the install's marker, renamed to
+#     mezamashi): mezamashi.ini beside it, also on a read-only disk, where the
+#     file in $XDG_CONFIG_HOME would count once it exists.
+# The help page and the icons must stand where the desktop and the program look.
 set -euo pipefail
 build=$1
 prefix=$2
-rm -rf "$prefix"
+# A run that was killed may have left its read-only mount behind.
+umount "$prefix.home/portable" 2>/dev/null || true
+rm -rf "$prefix" "$prefix.home"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for file in lib/pipiron/media/tada.wav lib/pipiron/pipiron.html \
+for file in lib/pipiron/media/tada.wav lib/pipiron/pipiron.html lib/pipiron/installed \
             share/icons/hicolor/32x32/apps/pipiron.png share/icons/hicolor/48x48/apps/pipiron.png \
             share/icons/hicolor/64x64/apps/pipiron.png share/icons/hicolor/128x128/apps/pipiron.png; do
   [ -f "$prefix/$file" ] || { echo "missing $file"; exit 1; }
 done
 
+home=$prefix.home
+config=$home/config/pipiron
+mkdir -p "$home/sounds" "$home/portable"
+pid=
+readonly_mount=
+finish() {
+  [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
+  [ -z "$readonly_mount" ] || umount "$readonly_mount" || true
+  chmod -R u+w "$home" 2>/dev/null || true
+  rm -rf "$home"
+}
+trap finish EXIT
+
 # An access time older than a day is moved on by the next read, even with relatime.
 long_ago=$(date -d '2000-01-02' +%s)
-touch -a -d '2000-01-01' "$prefix/lib/pipiron/media/tada.wav"
+opened() { [ "$(stat -c %X "$1")" -gt "$long_ago" ]; }
+snapshot() { find "$1" -mindepth 1 -printf '%P %y %s %T@\n' | sort; }
 
-home=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
-HOME=$home XDG_CONFIG_HOME=$home/config QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
-  "$prefix/bin/pipiron" >"$home/log" 2>&1 &
-pid=$!
-sound=$(realpath "$prefix/lib/pipiron/media/tada.wav")
-for _ in $(seq 1 100); do
-  if [ "$(stat -c %X "$sound")" -gt "$long_ago" ]; then
-    kill -0 "$pid" 2>/dev/null || { echo "the installed program ended:"; cat "$home/log"; exit 1; }
-    echo "the installed program runs and has read $sound"
-    exit 0
-  fi
-  kill -0 "$pid" 2>/dev/null || { echo "the installed program ended:"; cat "$home/log"; exit 1; }
-  sleep 0.1
-done
-echo "the installed program did not open its alarm sound"
-cat "$home/log"
-exit 1
+# expect_sound PROGRAM SOUND [SOUND NOT TO OPEN]: starts PROGRAM, waits until it
+# has opened SOUND, then ends it with SIGTERM; PROGRAM's folder stays as it was
+# unless it is a portable one that takes files ($portable_writable).
+portable_writable=
+expect_sound() {
+  local program=$1 sound=$2 other=${3:-} folder before
+  folder=$(dirname "$(realpath "$program")")
+  touch -a -d '2000-01-01' "$sound" ${other:+"$other"}
+  before=$(snapshot "$folder")
+  HOME=$home XDG_CONFIG_HOME=$home/config QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+    "$program" >"$home/log" 2>&1 &
+  pid=$!
+  for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || { echo "$program ended:"; cat "$home/log"; exit 1; }
+    if opened "$sound"; then
+      kill "$pid"
+      wait "$pid" || true
+      pid=
+      if [ -n "$other" ] && opened "$other"; then echo "$program opened $other too"; exit 1; fi
+      [ -n "$portable_writable" ] || [ "$(snapshot "$folder")" = "$before" ] ||
+        { echo "$program wrote into $folder"; exit 1; }
+      echo "$program read $sound"
+      return
+    fi
+    sleep 0.1
+  done
+  echo "$program did not open $sound"
+  cat "$home/log"
+  exit 1
+}
+
+for name in beside config; do cp "$prefix/lib/pipiron/media/tada.wav" "$home/sounds/$name.wav"; done
+installed=$prefix/bin/pipiron
+expect_sound "$installed" "$(realpath "$prefix/lib/pipiron/media/tada.wav")"
+[ -d "$config" ] || { echo "no settings folder $config"; exit 1; }
+# (Once an end by a signal saves, the run before may have left a file there.)
+rm -f "$config/pipiron.ini"
+printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/beside.wav" >"$prefix/lib/pipiron/pipiron.ini"
+expect_sound "$installed" "$home/sounds/beside.wav"
+printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/config.wav" >"$config/pipiron.ini"
+expect_sound "$installed" "$home/sounds/config.wav" "$home/sounds/beside.wav"
+
+# A portable copy, with a sound named in Shift-JIS as a settings file from Windows has it.
+portable=$home/portable
+cp -R "$prefix/lib/pipiron/." "$portable"
+rm "$portable/installed" "$portable/pipiron.ini"
+mv "$portable/pipiron" "$portable/mezamashi"
+chime=$(printf '\x83\x60\x83\x83\x83\x43\x83\x80.wav')
+cp "$portable/media/tada.wav" "$portable/$chime"
+printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/config.wav" >"$config/mezamashi.ini"
+printf '[SETUP]\r\nWAVFILE=%s\r\n' "$chime" >"$portable/mezamashi.ini"
+portable_writable=yes
+expect_sound "$portable/mezamashi" "$portable/$chime" "$home/sounds/config.wav"
+portable_writable=
+
+# Read-only: as root permissions refuse nothing, so a read-only bind mount. No
+# access time moves there, so the sound is named by its path outside.
+printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/beside.wav" >"$portable/mezamashi.ini"
+rm -f "$config/mezamashi.ini"
+if [ "$(id -u)" -ne 0 ]; then
+  chmod -R a-w "$portable"
+elif mount --bind "$portable" "$portable" && readonly_mount=$portable &&
+     mount -o remount,ro,bind "$portable"; then
+  :
+else
+  echo "cannot make a read-only folder here"
+  exit 1
+fi
+touch "$portable/probe" 2>/dev/null && { echo "$portable is not read-only"; exit 1; }
+expect_sound "$portable/mezamashi" "$home/sounds/beside.wav"

@@ -1,6 +1,7 @@
 #include "settings/inifile.h"
 
 #include "app/errors.h"
+#include "settings/textencoding.h"
 #include "tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,7 @@ TEST_F(IniFileTest, ReadsIntegersAndBooleansLikeWindows) {
         {"0X1f", 31, 1, 1}, {"0x10", 16, 1, 1},      {"0x", 2, 1, 0},         {"0x-1", 2, 1, 0},
         {"yes", 2, 1, 0},   {"", 2, 1, 0},           {" +2", 2, 1, 1},        {"-1", -1, 1, 1},
         {"$A", 10, 1, 1},   {"$FFFFFFFF", -1, 1, 1}, {"4294967296", 2, 1, 0}, {"7 ", 7, 1, 1},
-        {"1.0", 2, 1, 0},
+        {"1.0", 2, 1, 0},   {"\"0\"", 0, 0, 0},      {"'7'", 7, 1, 1},        {"\"7'", 2, 1, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
@@ -52,8 +53,8 @@ TEST_F(IniFileTest, ReadsIntegersAndBooleansLikeWindows) {
 }
 
 TEST_F(IniFileTest, FindsTheKeyOfTheFirstMatchingSection) {
-    // Only the first section of a name counts; a character across the cut at 1023 bytes
-    // goes whole, so that the text stays valid UTF-8.
+    // Only the first section of a name counts; one pair of matching quotes goes; a
+    // character across the cut at 1023 bytes goes whole, so that the text stays valid UTF-8.
     const std::string w1022(1022, 'w');
     const struct {
         std::string content;  // "-": no file
@@ -67,7 +68,20 @@ TEST_F(IniFileTest, FindsTheKeyOfTheFirstMatchingSection) {
                  {"[SETUP] ; main\nHINT=0", "0"},
                  {"\xEF\xBB\xBF[SETUP]\nHINT=0\n", "0"},
                  {"[SETUP]\nHINT=a=b\n", "a=b"},
-                 {"[SETUP]\nHINT=\"0\"\n", "\"0\""},
+                 {"[SETUP]\nHINT=\"0\"\n", "0"},
+                 {"[SETUP]\nHINT= 'a b'\t\n", "a b"},
+                 {"[SETUP]\nHINT=\" x \"", " x "},
+                 {"[SETUP]\nHINT=\"a\"b\"", "a\"b"},
+                 {"[SETUP]\nHINT=''", ""},
+                 {"[SETUP]\nHINT=\"", "\""},
+                 {"[SETUP]\nHINT=\"a'", "\"a'"},
+                 {"[SETUP]\nHINT=\"a", "\"a"},
+                 {"[SETUP]\nHINT=a\"", "a\""},
+                 {"[SETUP]\nHINT=\"0\0\"\n"s, "\"0"},
+                 {"[SETUP]\nHINT=\"" + std::string(2000, 'w') + "\"", w1022 + "w"},
+                 {utf16(u"[SETUP]\r\nHINT=\"ぴ\"\r\n"), "ぴ"},
+                 {utf16(u"[setup]\nhint=0", true), "0"},
+                 {"\xFF\xFE[SETUP]\nHINT=0\n", "d"},
                  {"[SETUP]\nHINT=1\nHINT=0\n", "1"},
                  {"\0\0\n[SETUP]\n\0=1\nHINT=0\0junk\n"s, "0"},
                  {"[SETUP]\nHINT=\n", ""},
@@ -152,6 +166,11 @@ TEST_F(IniFileTest, WritingChangesOnlyTheLineOfTheKey) {
         {"[B]\nB=2\n\n", "[B]\nB=2\n\n[SETUP]\r\nHINT=0\r\n"},
         {"[B]\nB=2", "[B]\nB=2\r\n\r\n[SETUP]\r\nHINT=0\r\n"},
         {"\xEF\xBB\xBF", "\xEF\xBB\xBF[SETUP]\r\nHINT=0\r\n"},
+        // A line that already reads as the value stays as it is.
+        {"[SETUP]\nHINT= '0' \t\r\n", "[SETUP]\nHINT= '0' \t\r\n"},
+        {"[SETUP]\nHINT=\"0\"", "[SETUP]\nHINT=\"0\""},
+        {"[SETUP]\nHINT=\"1\"\n", "[SETUP]\nHINT=0\n"},
+        {"[SETUP]\nHINT=0\0x\n"s, "[SETUP]\nHINT=0\0x\n"s},
         {"[SETUP\n\0\0\n[SETUP]\nHINT=1\n"s, "[SETUP\n\0\0\n[SETUP]\nHINT=0\n"s},
     };
     for (const auto& c : cases) {
@@ -202,6 +221,90 @@ TEST_F(IniFileTest, WritingKeepsTheLinkAndThePermissions) {
     EXPECT_TRUE(fs::is_symlink(file()));
     EXPECT_EQ(readBytes(real), "[SETUP]\r\nHINT=0\r\n");
     EXPECT_EQ(fs::status(real).permissions(), perms);
+}
+
+TEST_F(IniFileTest, AUtf16FileIsWrittenInUtf16AndKeepsItsOtherLines) {
+    std::u16string lone = u"?; ?\r\n";  // unpaired surrogates, which must survive
+    lone[0] = 0xDC00;
+    lone[3] = 0xD800;
+    const struct {
+        std::string before;
+        std::string key, value;
+        std::string after;
+    } cases[] = {
+        {utf16(u"; ぴぴろん 🔔\r\n[SETUP]\r\nHINT=1\r\nWAVFILE=c:\\音.wav\r\n"), "HINT", "0",
+         utf16(u"; ぴぴろん 🔔\r\n[SETUP]\r\nHINT=0\r\nWAVFILE=c:\\音.wav\r\n")},
+        {utf16(u"[B]\nB=2", true), "HINT", "0",
+         utf16(u"[B]\nB=2\r\n\r\n[SETUP]\r\nHINT=0\r\n", true)},
+        {utf16(u"[Other]\r\nx=1\r\n"), "WAVFILE", "チャイム.wav",
+         utf16(u"[Other]\r\nx=1\r\n\r\n[SETUP]\r\nWAVFILE=チャイム.wav\r\n")},
+        {"\xFF\xFE", "HINT", "0", utf16(u"[SETUP]\r\nHINT=0\r\n")},
+        {utf16(lone + u"[SETUP]\r\nHINT=1\r\n") + "!", "HINT", "0",
+         utf16(lone + u"[SETUP]\r\nHINT=0\r\n") + "!"},
+        // Bytes that are no UTF-8 are taken as Shift-JIS.
+        {utf16(u"[SETUP]\r\n"), "WAVFILE", "\x83\x60\x83\x83\x83\x43\x83\x80.wav",
+         utf16(u"[SETUP]\r\nWAVFILE=チャイム.wav\r\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.before));
+        writeBytes(file(), c.before);
+        ini().WriteString("SETUP", c.key, c.value);
+        EXPECT_EQ(readBytes(file()), c.after);
+        EXPECT_EQ(ini().ReadString("SETUP", c.key, "d"), readableText(c.value));
+    }
+    EXPECT_EQ(ini().ReadString("setup", "wavfile", "d"), "チャイム.wav");
+}
+
+TEST_F(IniFileTest, UntilTheFileExistsTheCarriedFileCountsAndItsLinesMoveOver) {
+    const fs::path carried = m_folder.path() / "beside.ini";
+    const struct {
+        std::string carried;  // "-": none, "/": a folder
+        std::string hint;     // read before the first write
+        std::string written;  // the file after MINI=1
+    } cases[] = {
+        {"; mine\r\n[SETUP]\r\nHINT=0\r\n[Other]\r\nx=1\r\n", "0",
+         "; mine\r\n[SETUP]\r\nHINT=0\r\nMINI=1\r\n[Other]\r\nx=1\r\n"},
+        {utf16(u"[SETUP]\r\nHINT=0\r\n"), "0", utf16(u"[SETUP]\r\nHINT=0\r\nMINI=1\r\n")},
+        {"-", "d", "[SETUP]\r\nMINI=1\r\n"},
+        {"/", "d", "[SETUP]\r\nMINI=1\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.carried));
+        fs::remove_all(carried);
+        fs::remove(file());
+        if (c.carried == "/")
+            fs::create_directory(carried);
+        else if (c.carried != "-")
+            writeBytes(carried, c.carried);
+        TIniFile settings(file(), carried);
+        EXPECT_EQ(settings.ReadString("SETUP", "HINT", "d"), c.hint);
+        settings.WriteBool("SETUP", "MINI", true);
+        EXPECT_EQ(readBytes(file()), c.written);
+        if (c.carried.size() > 1) {
+            EXPECT_EQ(readBytes(carried), c.carried);
+        }
+        // From now on the file itself counts.
+        settings.WriteBool("SETUP", "HINT", true);
+        EXPECT_EQ(settings.ReadString("SETUP", "HINT", "d"), "1");
+    }
+}
+
+TEST(SettingsText, Utf8AndShiftJisShowAsTheirText) {
+    const struct {
+        std::string bytes, text;
+    } cases[] = {
+        {"c:\\windows\\media\\tada.wav", "c:\\windows\\media\\tada.wav"},
+        {"c:\\音\\チャイム.wav", "c:\\音\\チャイム.wav"},
+        {"c:\\\x89\xb9\\\x83\x60\x83\x83\x83\x43\x83\x80.wav", "c:\\音\\チャイム.wav"},
+        {"\x95\x5c\xb1", "表ｱ"},
+        {"\x83\x60\xff", "チ\uFFFD"},
+        {"\x80\x83", "\uFFFD\uFFFD"},
+        // No surrogate and no overlong "/" is UTF-8: these are Shift-JIS.
+        {"\xED\xA0\x80", "恝\uFFFD"},
+        {"\xC0\xAF", "ﾀｯ"},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(readableText(c.bytes), c.text) << c.bytes;
 }
 
 }  // namespace

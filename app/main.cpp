@@ -29,7 +29,7 @@ public:
 int main(int argc, char* argv[]) {
     PipironApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    QGuiApplication::setDesktopFileName(QStringLiteral("pipiron"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pipiron.Pipiron"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/mainicon.xpm")));
 
     QtPlatform platform;

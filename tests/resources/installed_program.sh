@@ -1,20 +1,19 @@
 #!/usr/bin/env bash
-# Installs the build into a fresh prefix, starts the installed program through its
-# link in bin (offscreen, no sound device needed) and checks that it runs and has
-# read its own alarm sound from media/ beside it (the file's access time moves:
-# the program lets the file go again until the alarm rings); the help page and
-# the icons must stand where the desktop and the program look for them.
+# Installs the build into a fresh prefix whose path needs quoting, starts the
+# program the way a desktop's menu does (the entry's Exec, with an empty PATH,
+# offscreen, no sound device needed) and checks that it runs and has read its
+# own alarm sound from media/ beside it (the file's access time moves: the
+# program lets the file go again until the alarm rings).
 set -euo pipefail
 build=$1
-prefix=$2
-rm -rf "$prefix"
+prefix="$2/ぴぴ ろん"
+rm -rf "$2"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-for file in lib/pipiron/media/tada.wav lib/pipiron/pipiron.html \
-            share/icons/hicolor/32x32/apps/pipiron.png share/icons/hicolor/48x48/apps/pipiron.png \
-            share/icons/hicolor/64x64/apps/pipiron.png share/icons/hicolor/128x128/apps/pipiron.png; do
-  [ -f "$prefix/$file" ] || { echo "missing $file"; exit 1; }
-done
+# A launcher's reading of Exec: the string escapes, then the quoting, which is the shell's.
+exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/io.github.pipiron.Pipiron.desktop")
+exec_line=$(printf '%s' "$exec_line" | sed 's/\\\\/\\/g; s/%%/%/g')
+eval "command=($exec_line)"
 
 # An access time older than a day is moved on by the next read, even with relatime.
 long_ago=$(date -d '2000-01-02' +%s)
@@ -22,17 +21,17 @@ touch -a -d '2000-01-01' "$prefix/lib/pipiron/media/tada.wav"
 
 home=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
-HOME=$home XDG_CONFIG_HOME=$home/config QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
-  "$prefix/bin/pipiron" >"$home/log" 2>&1 &
+# shellcheck disable=SC2154  # command is set by eval
+env PATH= HOME="$home" XDG_CONFIG_HOME="$home/config" QT_QPA_PLATFORM=offscreen \
+  SDL_AUDIODRIVER=dummy "${command[@]}" >"$home/log" 2>&1 &
 pid=$!
 sound=$(realpath "$prefix/lib/pipiron/media/tada.wav")
 for _ in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || { echo "the installed program ended:"; cat "$home/log"; exit 1; }
   if [ "$(stat -c %X "$sound")" -gt "$long_ago" ]; then
-    kill -0 "$pid" 2>/dev/null || { echo "the installed program ended:"; cat "$home/log"; exit 1; }
-    echo "the installed program runs and has read $sound"
+    echo "${command[*]} runs and has read $sound"
     exit 0
   fi
-  kill -0 "$pid" 2>/dev/null || { echo "the installed program ended:"; cat "$home/log"; exit 1; }
   sleep 0.1
 done
 echo "the installed program did not open its alarm sound"

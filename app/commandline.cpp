@@ -68,8 +68,11 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
         QStringLiteral("ぴぴろん, a small desktop alarm clock with two analog faces. It takes "
                        "no arguments of its own; the other options are Qt's."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addHelpOption();
-    parser.addVersionOption();
+    // Not Qt's help option: its --help-all would list options the program refuses.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays this help."));
+    parser.addOption(help);
+    const QCommandLineOption version = parser.addVersionOption();
     for (const QtOption& option : kQtOptions)
         parser.addOption(QCommandLineOption(
             QString::fromLatin1(option.name), QString::fromLatin1(option.description),
@@ -78,11 +81,9 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const bool understood = parser.parse(arguments);
-    const bool asked = parser.isSet(QStringLiteral("help")) ||
-                       parser.isSet(QStringLiteral("help-all")) ||
-                       parser.isSet(QStringLiteral("version"));
     const QString program = arguments.value(0).section(QLatin1Char('/'), -1);
-    if (understood && !asked && parser.positionalArguments().isEmpty()) {
+    if (understood && !parser.isSet(help) && !parser.isSet(version) &&
+        parser.positionalArguments().isEmpty()) {
         if (hasDisplay(parser)) return std::nullopt;
         std::fprintf(stderr,
                      "%s: needs a desktop session, but neither DISPLAY nor WAYLAND_DISPLAY is "
@@ -91,10 +92,20 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
         return 1;
     }
 
-    // Qt's own answers and messages; each of them ends the process.
-    QCoreApplication core(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral(PIPIRON_VERSION));
-    parser.process(core);
+    // The answers in Qt's words; the help's usage line needs the application object.
+    const QCoreApplication core(argc, argv);
+    if (!understood) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(program), qPrintable(parser.errorText()));
+        return 1;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s %s\n", qPrintable(program), PIPIRON_VERSION);
+        return 0;
+    }
     std::fprintf(stderr, "%s: Unexpected argument '%s'.\n", qPrintable(program),
                  qPrintable(parser.positionalArguments().constFirst()));
     return 1;

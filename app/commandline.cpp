@@ -35,7 +35,6 @@ constexpr QtOption kQtOptions[] = {
     {"nograb", nullptr, "Never grabs the mouse on X11 (for debuggers)."},
     {"dograb", nullptr, "Grabs the mouse on X11 even under a debugger."},
     {"visual", "id", "ID of the X11 visual to use."},
-    {"sync", nullptr, "Talks to the X11 server synchronously (for debugging)."},
     {"widgetcount", nullptr, "Prints how many widgets were left at the end."},
 };
 

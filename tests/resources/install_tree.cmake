@@ -3,6 +3,7 @@
 # relative link in bin, the icons and the desktop entry named after the AppStream
 # id, the entry starting the program by its absolute path under the prefix (never
 # under DESTDIR), the licence, and both desktop files accepted by the validators.
+cmake_policy(SET CMP0007 NEW)  # keeps the empty DESTDIR of a table row
 set(id io.github.pipiron.Pipiron)
 foreach(validator desktop-file-validate appstreamcli)
   find_program(path_of_${validator} ${validator})
@@ -13,9 +14,10 @@ foreach(validator desktop-file-validate appstreamcli)
 endforeach()
 
 # prefix installed to | DESTDIR
-foreach(install "${PREFIX}/home/.local|" "/opt/pipiron|${PREFIX}/stage")
-  string(REGEX REPLACE "\\|.*" "" prefix "${install}")
-  string(REGEX REPLACE ".*\\|" "" destdir "${install}")
+foreach(install "${PREFIX}/ぴぴ ろん/.local|" "/opt/pipiron|${PREFIX}/stage")
+  string(REPLACE "|" ";" install "${install}")
+  list(GET install 0 prefix)
+  list(GET install 1 destdir)
   set(root "${destdir}${prefix}")
   file(REMOVE_RECURSE "${PREFIX}")
   execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=DESTDIR "DESTDIR=${destdir}"
@@ -49,8 +51,12 @@ foreach(install "${PREFIX}/home/.local|" "/opt/pipiron|${PREFIX}/stage")
   endif()
 
   set(entry "${root}/share/applications/${id}.desktop")
-  file(STRINGS "${entry}" exec REGEX "^Exec=")
-  if(NOT exec STREQUAL "Exec=${prefix}/lib/pipiron/pipiron")
+  file(STRINGS "${entry}" exec REGEX "^Exec=" ENCODING UTF-8)
+  set(program "${prefix}/lib/pipiron/pipiron")
+  if(program MATCHES " ")
+    set(program "\"${program}\"")
+  endif()
+  if(NOT exec STREQUAL "Exec=${program}")
     message(FATAL_ERROR "${entry}: ${exec}")
   endif()
   foreach(check "${path_of_desktop-file-validate};${entry}"

@@ -53,8 +53,8 @@ void DesktopAttention::alarmStarted(const QString& alarmTime) {
     const QStringList actions{QStringLiteral("off"), QStringLiteral("アラームＯＦＦ")};
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(kUrgencyCritical));
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("pipiron"));
-    call << QStringLiteral("ぴぴろん") << uint{0} << QStringLiteral("pipiron")
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("io.github.pipiron.Pipiron"));
+    call << QStringLiteral("ぴぴろん") << uint{0} << QStringLiteral("io.github.pipiron.Pipiron")
          << QStringLiteral("ぴぴろん") << QStringLiteral("アラーム %1").arg(alarmTime) << actions
          << hints << qint32{0};
 

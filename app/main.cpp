@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/handlerguard.h"
 #include "app/qtplatform.h"
 #include "app/windowset.h"
@@ -27,9 +28,10 @@ public:
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> status = answerCommandLine(argc, argv)) return *status;
     PipironApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    QGuiApplication::setDesktopFileName(QStringLiteral("pipiron"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pipiron.Pipiron"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/mainicon.xpm")));
 
     QtPlatform platform;

@@ -39,6 +39,12 @@ private:
     QEventLoop* m_loop;
 };
 
+// Holds back Qt's warning that no viewer could be started: the box says it instead.
+QtMessageHandler handlerBeforeHelp = nullptr;
+void dropWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtWarningMsg) handlerBeforeHelp(type, context, text);
+}
+
 }  // namespace
 
 void runModal(QWidget* window) {
@@ -60,7 +66,10 @@ void runModal(QWidget* window) {
 QString helpDocumentFor(const QString& helpFile) {
     if (QFileInfo(helpFile).isFile()) return helpFile;
     const QFileInfo info(helpFile);
-    return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".html");
+    const QString page =
+        info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".html");
+    // A renamed executable still finds the program's own page.
+    return QFileInfo(page).isFile() ? page : info.path() + QStringLiteral("/pipiron.html");
 }
 
 QtPlatform::QtPlatform()
@@ -140,8 +149,21 @@ QString QtPlatform::executablePath() {
 }
 
 void QtPlatform::showHelp(const QString& helpFile, unsigned, unsigned) {
-    // The viewer is a program of its own: started, never waited for.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(helpDocumentFor(helpFile)));
+    // The viewer is a program of its own: started, never waited for. Where the
+    // desktop has none, the user is told in the window rather than Qt on stderr.
+    const QString page = helpDocumentFor(helpFile);
+    handlerBeforeHelp = qInstallMessageHandler(dropWarnings);
+    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+    qInstallMessageHandler(handlerBeforeHelp);
+    if (opened) return;
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(),
+                    QStringLiteral("ヘルプを表示するプログラムがありません。\n"
+                                   "ブラウザで次のファイルを開いてください。\n") +
+                        page,
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
 }
 
 void QtPlatform::alarmRinging(const QString& alarmTime) {

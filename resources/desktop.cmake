@@ -1,27 +1,16 @@
-# The desktop entry and the AppStream metadata. The program stands in
+# The desktop entry, the AppStream metadata and the licence. The program stands in
 # ${PIPIRON_INSTALL_DIR} together with everything it looks for beside itself;
 # bin only holds a relative link to it, so the installed tree can be moved.
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/desktop/pipiron.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/desktop/io.github.pipiron.Pipiron.metainfo.xml
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/desktop/${PIPIRON_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# Both folders are resolved when installing, so that `cmake --install --prefix`
-# and DESTDIR are honoured.
+# The link and the desktop entry are made when installing, so that
+# `cmake --install --prefix` and DESTDIR are honoured.
 install(CODE "
-  set(_pipiron_bindir \"${CMAKE_INSTALL_BINDIR}\")
-  set(_pipiron_program \"${PIPIRON_INSTALL_DIR}/pipiron\")
-  if(NOT IS_ABSOLUTE \"\${_pipiron_bindir}\")
-    set(_pipiron_bindir \"\${CMAKE_INSTALL_PREFIX}/\${_pipiron_bindir}\")
-  endif()
-  if(NOT IS_ABSOLUTE \"\${_pipiron_program}\")
-    set(_pipiron_program \"\${CMAKE_INSTALL_PREFIX}/\${_pipiron_program}\")
-  endif()
-  file(RELATIVE_PATH _pipiron_target \"\${_pipiron_bindir}\" \"\${_pipiron_program}\")
-  set(_pipiron_link \"\$ENV{DESTDIR}\${_pipiron_bindir}/pipiron\")
-  message(STATUS \"Installing: \${_pipiron_link} -> \${_pipiron_target}\")
-  file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${_pipiron_bindir}\")
-  file(REMOVE \"\${_pipiron_link}\")
-  file(CREATE_LINK \"\${_pipiron_target}\" \"\${_pipiron_link}\" SYMBOLIC)
-  list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${_pipiron_link}\")
+  set(PIPIRON_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
+  set(PIPIRON_PROGRAM \"${PIPIRON_INSTALL_DIR}/pipiron\")
+  set(PIPIRON_ENTRY_DIR \"${CMAKE_INSTALL_DATADIR}/applications\")
+  set(PIPIRON_ENTRY_TEMPLATE \"${CMAKE_CURRENT_LIST_DIR}/desktop/${PIPIRON_APP_ID}.desktop.in\")
+  include(\"${CMAKE_CURRENT_LIST_DIR}/desktop/install.cmake\")
 ")

@@ -16,12 +16,12 @@ target_link_libraries(iconscale PRIVATE Qt6::Gui)
 set(PIPIRON_ICON_SIZES 32 48 64 128)
 set(PIPIRON_ICON_PNGS)
 foreach(size ${PIPIRON_ICON_SIZES})
-  list(APPEND PIPIRON_ICON_PNGS ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/pipiron.png)
+  list(APPEND PIPIRON_ICON_PNGS ${CMAKE_BINARY_DIR}/icons/hicolor/${size}x${size}/apps/${PIPIRON_APP_ID}.png)
 endforeach()
 add_custom_command(
   OUTPUT ${PIPIRON_ICON_PNGS}
   COMMAND iconscale ${CMAKE_CURRENT_SOURCE_DIR}/icons/mainicon.xpm
-          ${CMAKE_BINARY_DIR}/icons/hicolor ${PIPIRON_ICON_SIZES}
+          ${CMAKE_BINARY_DIR}/icons/hicolor ${PIPIRON_APP_ID} ${PIPIRON_ICON_SIZES}
   DEPENDS iconscale ${CMAKE_CURRENT_SOURCE_DIR}/icons/mainicon.xpm
   COMMENT "Scaling the program icon for the desktop"
   VERBATIM)

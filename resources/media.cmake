@@ -1,5 +1,5 @@
 # The default alarm sound stands beside the executable in media/.
-# chimegen makes it anew: chimegen resources/media/tada.wav
+# chimegen makes it anew: build/chimegen resources/media/tada.wav
 add_executable(chimegen ${CMAKE_CURRENT_LIST_DIR}/gen/chimegen.cpp)
 target_link_libraries(chimegen PRIVATE pipiron_logic)
 

@@ -1,5 +1,6 @@
 # The dial and mask of the clock faces. Both are drawn by dialgen; after changing
-# resources/gen, regenerate them with `build/dialgen resources/pictures`.
+# resources/gen, regenerate them with
+# `cmake --build build --target dialgen && build/dialgen resources/pictures`.
 qt_add_resources(pipiron_ui "pictures"
   PREFIX "/pictures"
   BASE ${CMAKE_CURRENT_SOURCE_DIR}/pictures

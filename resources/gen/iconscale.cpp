@@ -1,4 +1,4 @@
-// Writes the program icon as <dir>/<N>x<N>/apps/pipiron.png for each size N,
+// Writes the program icon as <dir>/<N>x<N>/apps/<name>.png for each size N,
 // scaled by whole or fractional steps without smoothing.
 #include <QDir>
 #include <QImage>
@@ -7,8 +7,8 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: iconscale <icon> <output dir> <size>...\n");
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: iconscale <icon> <output dir> <name> <size>...\n");
         return 2;
     }
     const QImage icon(QString::fromLocal8Bit(argv[1]));
@@ -17,7 +17,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const QString outDir = QString::fromLocal8Bit(argv[2]);
-    for (int i = 3; i < argc; ++i) {
+    const QString name = QString::fromLocal8Bit(argv[3]);
+    for (int i = 4; i < argc; ++i) {
         bool ok = false;
         const int size = QString::fromLocal8Bit(argv[i]).toInt(&ok);
         if (!ok || size <= 0) {
@@ -25,7 +26,7 @@ int main(int argc, char* argv[]) {
             return 2;
         }
         const QString dir = QStringLiteral("%1/%2x%2/apps").arg(outDir).arg(size);
-        const QString file = dir + QStringLiteral("/pipiron.png");
+        const QString file = QStringLiteral("%1/%2.png").arg(dir, name);
         const QImage scaled =
             icon.convertToFormat(QImage::Format_ARGB32)
                 .scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation);

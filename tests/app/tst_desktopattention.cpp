@@ -128,14 +128,17 @@ TEST_F(DesktopAttentionTest, NotifiesOncePerAlarmAndWithdrawsItAtTheEnd) {
     ASSERT_TRUE(called("Notify"));
 
     const QVariantList sent = desktop.calls[0].arguments();
-    const QVariantList expected{u"ぴぴろん"_s,       0u,
-                                u"pipiron"_s,        u"ぴぴろん"_s,
-                                u"アラーム 07:00"_s, QStringList{u"off"_s, u"アラームＯＦＦ"_s}};
+    const QVariantList expected{u"ぴぴろん"_s,
+                                0u,
+                                u"io.github.pipiron.Pipiron"_s,
+                                u"ぴぴろん"_s,
+                                u"アラーム 07:00"_s,
+                                QStringList{u"off"_s, u"アラームＯＦＦ"_s}};
     EXPECT_EQ(sent.mid(0, 6), expected);
     const auto hints = qdbus_cast<QVariantMap>(sent[6]);
     EXPECT_EQ(hints.value(u"urgency"_s).metaType().id(), QMetaType::UChar);
     EXPECT_EQ(hints.value(u"urgency"_s).toInt(), 2);
-    EXPECT_EQ(hints.value(u"desktop-entry"_s), u"pipiron"_s);
+    EXPECT_EQ(hints.value(u"desktop-entry"_s), u"io.github.pipiron.Pipiron"_s);
     EXPECT_EQ(sent[7], 0) << "never expires on its own";
 
     // Only the off button of our own notification switches the alarm off.

@@ -1,48 +1,69 @@
-# Installs the build into a fresh prefix and checks the tree a desktop needs:
-# the program with its files in one folder, a working relative link in bin, and
-# a desktop entry and AppStream file that the freedesktop validators accept.
-file(REMOVE_RECURSE "${PREFIX}")
-execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}"
-                RESULT_VARIABLE rc OUTPUT_QUIET)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "install failed: ${rc}")
-endif()
-
-foreach(file lib/pipiron/pipiron lib/pipiron/pipiron.html share/applications/pipiron.desktop
-             share/metainfo/io.github.pipiron.Pipiron.metainfo.xml)
-  if(NOT EXISTS "${PREFIX}/${file}")
-    message(FATAL_ERROR "missing ${file}")
+# Installs the build as a user does (a prefix) and as a packager does (DESTDIR) and
+# checks the tree a desktop needs: the program with its files in one folder, a
+# relative link in bin, the icons and the desktop entry named after the AppStream
+# id, the entry starting the program by its absolute path under the prefix (never
+# under DESTDIR), the licence, and both desktop files accepted by the validators.
+cmake_policy(SET CMP0007 NEW)  # keeps the empty DESTDIR of a table row
+set(id io.github.pipiron.Pipiron)
+foreach(validator desktop-file-validate appstreamcli)
+  find_program(path_of_${validator} ${validator})
+  if(NOT path_of_${validator})
+    message(FATAL_ERROR "${validator} is missing: install desktop-file-utils and appstream "
+                        "(scripts/deps test)")
   endif()
 endforeach()
 
-set(link "${PREFIX}/bin/pipiron")
-if(NOT IS_SYMLINK "${link}")
-  message(FATAL_ERROR "bin/pipiron is not a link")
-endif()
-file(READ_SYMLINK "${link}" target)
-if(IS_ABSOLUTE "${target}")
-  message(FATAL_ERROR "bin/pipiron points to an absolute path: ${target}")
-endif()
-file(REAL_PATH "${link}" resolved)
-file(REAL_PATH "${PREFIX}/lib/pipiron/pipiron" program)
-if(NOT resolved STREQUAL program)
-  message(FATAL_ERROR "bin/pipiron leads to ${resolved}, not ${program}")
-endif()
-
-find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
-if(DESKTOP_FILE_VALIDATE)
-  execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}" "${PREFIX}/share/applications/pipiron.desktop"
-                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT rc EQUAL 0 OR NOT out STREQUAL "")
-    message(FATAL_ERROR "desktop-file-validate: ${out}")
-  endif()
-endif()
-find_program(APPSTREAMCLI appstreamcli)
-if(APPSTREAMCLI)
-  execute_process(COMMAND "${APPSTREAMCLI}" validate --no-net
-                          "${PREFIX}/share/metainfo/io.github.pipiron.Pipiron.metainfo.xml"
-                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+# prefix installed to | DESTDIR
+foreach(install "${PREFIX}/ぴぴ ろん/.local|" "/opt/pipiron|${PREFIX}/stage")
+  string(REPLACE "|" ";" install "${install}")
+  list(GET install 0 prefix)
+  list(GET install 1 destdir)
+  set(root "${destdir}${prefix}")
+  file(REMOVE_RECURSE "${PREFIX}")
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=DESTDIR "DESTDIR=${destdir}"
+                          "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${prefix}"
+                  RESULT_VARIABLE rc OUTPUT_QUIET)
   if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "appstreamcli: ${out}")
+    message(FATAL_ERROR "install to ${prefix} (DESTDIR ${destdir}) failed: ${rc}")
   endif()
-endif()
+
+  set(files lib/pipiron/pipiron lib/pipiron/pipiron.html lib/pipiron/media/tada.wav
+            share/applications/${id}.desktop share/metainfo/${id}.metainfo.xml
+            share/doc/pipiron/LICENSE)
+  foreach(size 32 48 64 128)
+    list(APPEND files share/icons/hicolor/${size}x${size}/apps/${id}.png)
+  endforeach()
+  foreach(file ${files})
+    if(NOT EXISTS "${root}/${file}")
+      message(FATAL_ERROR "missing ${root}/${file}")
+    endif()
+  endforeach()
+
+  set(link "${root}/bin/pipiron")
+  file(READ_SYMLINK "${link}" target)
+  if(NOT IS_SYMLINK "${link}" OR IS_ABSOLUTE "${target}")
+    message(FATAL_ERROR "bin/pipiron is not a relative link: ${target}")
+  endif()
+  file(REAL_PATH "${link}" resolved)
+  file(REAL_PATH "${root}/lib/pipiron/pipiron" program)
+  if(NOT resolved STREQUAL program)
+    message(FATAL_ERROR "bin/pipiron leads to ${resolved}, not ${program}")
+  endif()
+
+  set(entry "${root}/share/applications/${id}.desktop")
+  file(STRINGS "${entry}" exec REGEX "^Exec=" ENCODING UTF-8)
+  set(program "${prefix}/lib/pipiron/pipiron")
+  if(program MATCHES " ")
+    set(program "\"${program}\"")
+  endif()
+  if(NOT exec STREQUAL "Exec=${program}")
+    message(FATAL_ERROR "${entry}: ${exec}")
+  endif()
+  foreach(check "${path_of_desktop-file-validate};${entry}"
+                "${path_of_appstreamcli};validate;--no-net;${root}/share/metainfo/${id}.metainfo.xml")
+    execute_process(COMMAND ${check} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT rc EQUAL 0 OR out MATCHES "warning|error")
+      message(FATAL_ERROR "${check}: ${out}")
+    endif()
+  endforeach()
+endforeach()

@@ -1,28 +1,28 @@
 #!/usr/bin/env bash
-# Installs the build into a fresh prefix and starts the installed program through
-# its link in bin (offscreen, no sound device needed). Which alarm sound it opens
-# (the file's access time moves: the program reads it at start and lets it go
-# again until the alarm rings) tells which settings file it read:
+# Installs the build into a fresh prefix whose path needs quoting and starts the
+# installed program (offscreen, no sound device needed): first the way a desktop's
+# menu does, by the entry's Exec with an empty PATH, then through its link in bin.
+# Which alarm sound it opens (the file's access time moves: the program reads it
+# at start) tells which settings file it read:
 #   - installed: its own chime with no settings; a pipiron.ini the user put beside
 #     the program until $XDG_CONFIG_HOME/pipiron/pipiron.ini exists, then that one;
 #     nothing is ever written into the prefix;
 #   - a portable copy of the folder (without the install's marker, renamed to
 #     mezamashi): mezamashi.ini beside it, also on a read-only disk, where the
 #     file in $XDG_CONFIG_HOME would count once it exists.
-# The help page and the icons must stand where the desktop and the program look.
 set -euo pipefail
 build=$1
-prefix=$2
+prefix="$2/ぴぴ ろん"
 # A run that was killed may have left its read-only mount behind.
 umount "$prefix.home/portable" 2>/dev/null || true
-rm -rf "$prefix" "$prefix.home"
+rm -rf "$2"
 cmake --install "$build" --prefix "$prefix" >/dev/null
+[ -f "$prefix/lib/pipiron/installed" ] || { echo "missing lib/pipiron/installed"; exit 1; }
 
-for file in lib/pipiron/media/tada.wav lib/pipiron/pipiron.html lib/pipiron/installed \
-            share/icons/hicolor/32x32/apps/pipiron.png share/icons/hicolor/48x48/apps/pipiron.png \
-            share/icons/hicolor/64x64/apps/pipiron.png share/icons/hicolor/128x128/apps/pipiron.png; do
-  [ -f "$prefix/$file" ] || { echo "missing $file"; exit 1; }
-done
+# A launcher's reading of Exec: the string escapes, then the quoting, which is the shell's.
+exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/io.github.pipiron.Pipiron.desktop")
+exec_line=$(printf '%s' "$exec_line" | sed 's/\\\\/\\/g; s/%%/%/g')
+eval "menu_command=($exec_line)"
 
 home=$prefix.home
 config=$home/config/pipiron
@@ -42,47 +42,49 @@ long_ago=$(date -d '2000-01-02' +%s)
 opened() { [ "$(stat -c %X "$1")" -gt "$long_ago" ]; }
 snapshot() { find "$1" -mindepth 1 -printf '%P %y %s %T@\n' | sort; }
 
-# expect_sound PROGRAM SOUND [SOUND NOT TO OPEN]: starts PROGRAM, waits until it
-# has opened SOUND, then ends it with SIGTERM; PROGRAM's folder stays as it was
-# unless it is a portable one that takes files ($portable_writable).
+# expect_sound SOUND NOT_TO_OPEN COMMAND... PROGRAM: starts it, waits until it has
+# opened SOUND (and not NOT_TO_OPEN, when given), then ends it with SIGTERM; the
+# program's folder stays as it was unless it is a portable one that takes files
+# ($portable_writable).
 portable_writable=
 expect_sound() {
-  local program=$1 sound=$2 other=${3:-} folder before
-  folder=$(dirname "$(realpath "$program")")
+  local sound=$1 other=$2 folder before
+  shift 2
+  folder=$(dirname "$(realpath "${!#}")")
   touch -a -d '2000-01-01' "$sound" ${other:+"$other"}
   before=$(snapshot "$folder")
   HOME=$home XDG_CONFIG_HOME=$home/config QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
-    "$program" >"$home/log" 2>&1 &
+    "$@" >"$home/log" 2>&1 &
   pid=$!
   for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || { echo "$program ended:"; cat "$home/log"; exit 1; }
+    kill -0 "$pid" 2>/dev/null || { echo "$* ended:"; cat "$home/log"; exit 1; }
     if opened "$sound"; then
       kill "$pid"
       wait "$pid" || true
       pid=
-      if [ -n "$other" ] && opened "$other"; then echo "$program opened $other too"; exit 1; fi
+      if [ -n "$other" ] && opened "$other"; then echo "$* opened $other too"; exit 1; fi
       [ -n "$portable_writable" ] || [ "$(snapshot "$folder")" = "$before" ] ||
-        { echo "$program wrote into $folder"; exit 1; }
-      echo "$program read $sound"
+        { echo "$* wrote into $folder"; exit 1; }
+      echo "$* read $sound"
       return
     fi
     sleep 0.1
   done
-  echo "$program did not open $sound"
+  echo "$* did not open $sound"
   cat "$home/log"
   exit 1
 }
 
 for name in beside config; do cp "$prefix/lib/pipiron/media/tada.wav" "$home/sounds/$name.wav"; done
 installed=$prefix/bin/pipiron
-expect_sound "$installed" "$(realpath "$prefix/lib/pipiron/media/tada.wav")"
+expect_sound "$(realpath "$prefix/lib/pipiron/media/tada.wav")" "" env PATH= "${menu_command[@]}"
 [ -d "$config" ] || { echo "no settings folder $config"; exit 1; }
 # (Once an end by a signal saves, the run before may have left a file there.)
 rm -f "$config/pipiron.ini"
 printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/beside.wav" >"$prefix/lib/pipiron/pipiron.ini"
-expect_sound "$installed" "$home/sounds/beside.wav"
+expect_sound "$home/sounds/beside.wav" "" "$installed"
 printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/config.wav" >"$config/pipiron.ini"
-expect_sound "$installed" "$home/sounds/config.wav" "$home/sounds/beside.wav"
+expect_sound "$home/sounds/config.wav" "$home/sounds/beside.wav" "$installed"
 
 # A portable copy, with a sound named in Shift-JIS as a settings file from Windows has it.
 portable=$home/portable
@@ -94,7 +96,7 @@ cp "$portable/media/tada.wav" "$portable/$chime"
 printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/config.wav" >"$config/mezamashi.ini"
 printf '[SETUP]\r\nWAVFILE=%s\r\n' "$chime" >"$portable/mezamashi.ini"
 portable_writable=yes
-expect_sound "$portable/mezamashi" "$portable/$chime" "$home/sounds/config.wav"
+expect_sound "$portable/$chime" "$home/sounds/config.wav" "$portable/mezamashi"
 portable_writable=
 
 # Read-only: as root permissions refuse nothing, so a read-only bind mount. No
@@ -111,4 +113,4 @@ else
   exit 1
 fi
 touch "$portable/probe" 2>/dev/null && { echo "$portable is not read-only"; exit 1; }
-expect_sound "$portable/mezamashi" "$home/sounds/beside.wav"
+expect_sound "$home/sounds/beside.wav" "" "$portable/mezamashi"

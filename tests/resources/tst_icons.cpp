@@ -107,7 +107,8 @@ TEST(Icons, FlashFrameIsTheRestingFrameInGlowingColours) {
 // Scaled from the pixel art without smoothing: no blended colour appears.
 TEST(Icons, DesktopIconsHaveTheirSizesInTheProgramIconsColours) {
     for (const int size : {32, 48, 64, 128}) {
-        const QString path = QStringLiteral(PIPIRON_ICON_DIR "/%1x%1/apps/pipiron.png").arg(size);
+        const QString path =
+            QStringLiteral(PIPIRON_ICON_DIR "/%1x%1/apps/io.github.pipiron.Pipiron.png").arg(size);
         const QImage icon = load(path);
         ASSERT_EQ(icon.size(), QSize(size, size)) << qPrintable(path);
         expectOnly(icon, kPalette, path);

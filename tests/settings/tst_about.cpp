@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 class About : public WindowTest {};
 
@@ -77,12 +80,80 @@ TEST_F(About, HelpGoesToThePlatformWithoutWaiting) {
     EXPECT_EQ(platform.helps.size(), 2u);
 }
 
-TEST(HelpDocument, TheHelpFileWhenItExistsElseTheHtmlBesideIt) {
+// The help file of the executable's name when it exists, else a page of that name,
+// else the program's own page, however the executable is called.
+TEST_F(About, HelpOpensTheHelpFileElseAPageBesideTheExecutable) {
+    const struct {
+        const char* executable;
+        QStringList files;
+        const char* opened;
+    } cases[] = {{"pipiron", {u"pipiron.html"_s}, "pipiron.html"},
+                 {"pipiron", {u"pipiron.hlp"_s, u"pipiron.html"_s}, "pipiron.hlp"},
+                 {"mezamashi", {u"pipiron.html"_s}, "pipiron.html"},
+                 {"mezamashi", {u"mezamashi.html"_s, u"pipiron.html"_s}, "mezamashi.html"},
+                 {"mezamashi", {u"mezamashi.hlp"_s, u"pipiron.html"_s}, "mezamashi.hlp"},
+                 {"mezamashi", {}, "pipiron.html"}};
+    start();
+    for (const auto& [executable, files, opened] : cases) {
+        QTemporaryDir beside;
+        for (const QString& name : files) {
+            QFile file(beside.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        platform.exe = beside.filePath(QString::fromLatin1(executable));
+        platform.helps.clear();
+        Form1->LoadSettings();
+        Form1->K5->trigger();
+        ASSERT_EQ(platform.helps.size(), 1u);
+        EXPECT_EQ(helpDocumentFor(std::get<0>(platform.helps[0])),
+                  beside.filePath(QString::fromLatin1(opened)))
+            << executable << " " << files.join(u' ').toStdString();
+    }
+}
+
+namespace {
+std::string loggedWarnings;
+void recordWarnings(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtWarningMsg) loggedWarnings += text.toStdString() + "\n";
+}
+}  // namespace
+
+// With no program that can show the page, a box over the main window says where
+// the page is, and nothing is written on standard error.
+TEST(HelpWithoutViewer, ABoxNamesThePagesFullPath) {
     QTemporaryDir folder;
-    const QString hlp = folder.filePath(QStringLiteral("pipiron.hlp"));
-    EXPECT_EQ(helpDocumentFor(hlp), folder.filePath(QStringLiteral("pipiron.html")));
-    QFile file(hlp);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    EXPECT_EQ(helpDocumentFor(hlp), hlp);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "");
+    QWidget window;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QtPlatform platform;
+    platform.setApplicationTitle(u"ぴぴろん"_s);
+
+    QString title, text;
+    QWidget* parent = nullptr;
+    QTimer answer;
+    answer.setSingleShot(true);
+    QObject::connect(&answer, &QTimer::timeout, qApp, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        title = box->windowTitle();
+        text = box->text();
+        parent = box->parentWidget();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    answer.start(50);
+    loggedWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordWarnings);
+    platform.showHelp(folder.filePath(u"mezamashi.hlp"_s), 3, 0);
+    qInstallMessageHandler(previous);
+    qputenv("PATH", path);
+
+    EXPECT_EQ(title, u"ぴぴろん"_s);
+    EXPECT_TRUE(text.endsWith(u"\n"_s + folder.filePath(u"pipiron.html"_s))) << text.toStdString();
+    EXPECT_EQ(parent, &window);
+    // Qt's complaints about the page (not the offscreen platform's about the box).
+    EXPECT_EQ(loggedWarnings.find(folder.path().toStdString()), std::string::npos)
+        << loggedWarnings;
 }

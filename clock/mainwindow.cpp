@@ -8,6 +8,7 @@
 #include "app/placement.h"
 #include "app/platform.h"
 #include "clock/dragsector.h"
+#include "clock/fixeditemheight.h"
 #include "clock/imagecontrol.h"
 #include "clock/shapecontrol.h"
 #include "clock/typedlengthlimit.h"
@@ -20,6 +21,7 @@
 #include "settings/settingswindow.h"
 #include "settings/wavpath.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -171,6 +173,8 @@ void TForm1::createControls() {
     ComboBox1->setEditText(QString());
     ComboBox1->setCompleter(nullptr);
     ComboBox1->setValidator(new TypedLengthLimit(4, ComboBox1->lineEdit()));
+    QAbstractItemView* list = ComboBox1->view();
+    list->setItemDelegate(new FixedItemHeight(list->itemDelegate(), 16, ComboBox1));
     ComboBox1->setToolTip(QStringLiteral("現在時刻の？分後にセットする"));
 
     Memo1 = new QPlainTextEdit(client);

@@ -21,7 +21,9 @@ HintController::HintController() {
 
 void HintController::setEnabled(bool enabled) {
     m_enabled = enabled;
-    if (!enabled) cancel();
+    if (enabled) return;
+    cancel();
+    m_target = nullptr;
 }
 
 namespace {
@@ -42,7 +44,10 @@ bool HintController::eventFilter(QObject* watched, QEvent* event) {
             // Qt's own hints would use its own timing; ours replace them.
             return watched->isWidgetType();
         case QEvent::MouseMove: {
-            if (!m_enabled || static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton) break;
+            // The window system's move reaches the window object first, then the widget.
+            if (!m_enabled || !watched->isWidgetType() ||
+                static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton)
+                break;
             QWidget* target = hintedWidgetAt(watched);
             if (target == m_target) break;
             m_target = target;
@@ -54,6 +59,13 @@ bool HintController::eventFilter(QObject* watched, QEvent* event) {
             m_wake.start(delayFor(m_showing));
             break;
         }
+        case QEvent::Leave:
+            // Out of the window straight from a control: coming back to it is a new entry.
+            if (m_target && watched == m_target->window()) {
+                cancel();
+                m_target = nullptr;
+            }
+            break;
         case QEvent::MouseButtonPress:
         case QEvent::Wheel:
         case QEvent::KeyPress:

@@ -137,9 +137,12 @@ private:
     void tick();
     void refreshAlarm();
     void setSettingControlsEnabled(bool enabled);
+    // Text colours and both faces follow the window colour of the palette or style sheet.
+    void followWindowColours();
 
     Platform& m_platform;
     bool m_shownOnce = false;
+    bool m_coloursPending = false;
     QString m_helpFile;
 };
 

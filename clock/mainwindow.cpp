@@ -8,6 +8,7 @@
 #include "app/hintcontroller.h"
 #include "app/placement.h"
 #include "app/platform.h"
+#include "clock/clockjump.h"
 #include "clock/dragsector.h"
 #include "clock/fixeditemheight.h"
 #include "clock/imagecontrol.h"
@@ -38,6 +39,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <utility>
 
 TForm1* Form1 = nullptr;
 
@@ -388,11 +391,26 @@ void TForm1::tick() {
 
 void TForm1::ReadNowTime() {
     const LocalTime now = m_platform.localTime();
+    m_clock = wallSeconds(now.day, now.hour, now.minute, now.second);
     NowTime = nowTimeFromFormatted(formatTime(timeLocale, now.hour, now.minute, now.second));
+}
+
+void TForm1::noticeMissedAlarm() {
+    const std::optional<long long> before = std::exchange(m_lastTickClock, m_clock);
+    if (!before || !switchIsOn()) return;
+    try {
+        const auto [hour, minute] = parseTimeText(AlarmTime);
+        if (jumpedOverMinute(*before, m_clock, hour * 60 + minute))
+            m_platform.alarmMissed(QString::fromStdString(AlarmTime.str()));
+    } catch (const EConvertError&) {
+        // An alarm time that is no time of day cannot have been passed.
+    }
 }
 
 void TForm1::Timer1Timer() {
     ReadNowTime();
+    // Not made up, but told: the clock jumped over the armed alarm minute.
+    noticeMissedAlarm();
     TForm4* mini = Form4;
     const bool miniMode = mini && mini->MiniMode;
     if (miniMode) {
@@ -416,6 +434,8 @@ void TForm1::Timer1Timer() {
     if (Ringing && !(NowTime == AlarmTime)) {
         Ringing = false;
         if (switchIsOn()) BtnSetClick();
+        // It rang its minute out: a trace for a user who was away.
+        m_platform.alarmRang(QString::fromStdString(AlarmTime.str()));
     }
     if (!(NowTime == AlarmTime)) return;
     if (!switchIsOn()) return;

@@ -19,6 +19,8 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <optional>
+
 class Platform;
 class TImage;
 class TShape;
@@ -135,6 +137,7 @@ private:
     template <typename Handler>
     void run(Handler&& handler);
     void tick();
+    void noticeMissedAlarm();
     void refreshAlarm();
     void setSettingControlsEnabled(bool enabled);
     // Text colours and both faces follow the window colour of the palette or style sheet.
@@ -143,6 +146,9 @@ private:
     Platform& m_platform;
     bool m_shownOnce = false;
     bool m_coloursPending = false;
+    // The wall clock at this tick and at the one before, to see a jump over the alarm.
+    long long m_clock = 0;
+    std::optional<long long> m_lastTickClock;
     QString m_helpFile;
 };
 

@@ -242,7 +242,6 @@ TEST_F(MiniWindow, ALeftDragOnTheClientAreaMovesTheWindow) {
 }
 
 TEST_F(MiniWindow, CentredFirstThenWhereItWasLeft) {
-    QPoint first;
     whileMini([&] {
         EXPECT_EQ(Form4->size(), QSize(38, 50));
         const QRect screen = QGuiApplication::primaryScreen()->geometry();

@@ -100,21 +100,6 @@ TEST_F(AlarmTick, DisarmingStopsAtOnceAndRearmingRingsAgain) {
     EXPECT_TRUE(platform.rang.empty());
 }
 
-TEST_F(AlarmTick, AClockThatJumpsToAnotherMinuteEndsTheRinging) {
-    platform.setTime(7, 0, 0);
-    start();
-    armAt("07:00");
-    tickSeconds(3);
-    EXPECT_TRUE(Form1->Ringing);
-    platform.setTime(9, 30, 0);
-    tickSeconds(1);
-    EXPECT_FALSE(Form1->Ringing);
-    EXPECT_FALSE(Form1->switchIsOn());
-    platform.setTime(7, 0, 10);
-    tickSeconds(5);
-    EXPECT_EQ(platform.beepsOf(0), 3u);
-}
-
 TEST_F(AlarmTick, AMinuteWithoutATickIsNotMadeUp) {
     platform.setTime(6, 59, 58);
     start();

@@ -15,7 +15,8 @@ HintController::HintController() {
     m_wake.setSingleShot(true);
     m_hide.setSingleShot(true);
     connect(&m_wake, &QTimer::timeout, this, &HintController::showHint);
-    connect(&m_hide, &QTimer::timeout, this, &HintController::cancel);
+    // The hint's time is up; a hint already waiting for another control still comes.
+    connect(&m_hide, &QTimer::timeout, this, &HintController::hideHint);
     qApp->installEventFilter(this);
 }
 
@@ -87,9 +88,13 @@ void HintController::showHint() {
     m_hide.start(kHidePause);
 }
 
+void HintController::hideHint() {
+    if (m_showing) QToolTip::hideText();
+    m_showing = false;
+}
+
 void HintController::cancel() {
     m_wake.stop();
     m_hide.stop();
-    if (m_showing) QToolTip::hideText();
-    m_showing = false;
+    hideHint();
 }

@@ -58,7 +58,7 @@ TEST_F(Hints, EachEntryShowsTheHintWithTheProgramsTiming) {
         steps.push_back({"out of the window", [] { leaveWindow(); }, {}, 0, 400});
         steps.push_back({"back onto <1", [] { pointTo(Form1->BtnDown); }, down, 95, 600});
     }
-    steps.push_back({"resting on <1", [] {}, {}, 2375, 3300});
+    steps.push_back({"resting on <1", [] {}, {}, 2250, 3300});
     steps.push_back({"moving on to 1>", [] { pointTo(Form1->BtnUp); }, up, 95, 600});
     steps.push_back({"hints switched off",
                      [] {

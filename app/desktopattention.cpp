@@ -21,7 +21,20 @@ const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request
 constexpr int kCallTimeoutMs = 3000;
 
 constexpr uint kInhibitLogout = 1;
+constexpr uchar kUrgencyNormal = 1;
 constexpr uchar kUrgencyCritical = 2;
+
+// A notification that never expires on its own: it stays until the user dismisses it.
+QDBusMessage notifyCall(const QString& body, const QStringList& actions, uchar urgency) {
+    QDBusMessage call = QDBusMessage::createMethodCall(kNotifyService, kNotifyPath,
+                                                       kNotifyInterface, QStringLiteral("Notify"));
+    QVariantMap hints;
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(urgency));
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("io.github.pipiron.Pipiron"));
+    call << QStringLiteral("ぴぴろん") << uint{0} << QStringLiteral("io.github.pipiron.Pipiron")
+         << QStringLiteral("ぴぴろん") << body << actions << hints << qint32{0};
+    return call;
+}
 
 }  // namespace
 
@@ -48,16 +61,9 @@ void DesktopAttention::alarmStarted(const QString& alarmTime) {
     const quint64 generation = ++m_notifyGeneration;
     if (!m_bus.isConnected()) return;
 
-    QDBusMessage call = QDBusMessage::createMethodCall(kNotifyService, kNotifyPath,
-                                                       kNotifyInterface, QStringLiteral("Notify"));
-    const QStringList actions{QStringLiteral("off"), QStringLiteral("アラームＯＦＦ")};
-    QVariantMap hints;
-    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(kUrgencyCritical));
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("io.github.pipiron.Pipiron"));
-    call << QStringLiteral("ぴぴろん") << uint{0} << QStringLiteral("io.github.pipiron.Pipiron")
-         << QStringLiteral("ぴぴろん") << QStringLiteral("アラーム %1").arg(alarmTime) << actions
-         << hints << qint32{0};
-
+    const QDBusMessage call =
+        notifyCall(QStringLiteral("アラーム %1").arg(alarmTime),
+                   {QStringLiteral("off"), QStringLiteral("アラームＯＦＦ")}, kUrgencyCritical);
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, kCallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, generation](QDBusPendingCallWatcher* w) { onNotifyReply(w, generation); });
@@ -68,6 +74,20 @@ void DesktopAttention::alarmEnded() {
     ++m_notifyGeneration;
     if (m_notificationId != 0) closeNotification(m_notificationId);
     m_notificationId = 0;
+}
+
+void DesktopAttention::alarmRang(const QString& alarmTime) {
+    alarmEnded();
+    // Sent without waiting: nobody needs its id, it is never withdrawn.
+    if (m_bus.isConnected())
+        m_bus.send(notifyCall(QStringLiteral("アラーム %1 が鳴りました").arg(alarmTime), {},
+                              kUrgencyNormal));
+}
+
+void DesktopAttention::alarmMissed(const QString& alarmTime) {
+    if (m_bus.isConnected())
+        m_bus.send(notifyCall(QStringLiteral("アラーム %1 は鳴りませんでした").arg(alarmTime), {},
+                              kUrgencyNormal));
 }
 
 void DesktopAttention::setArmed(bool armed) {

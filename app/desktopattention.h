@@ -6,8 +6,10 @@
 
 class QDBusPendingCallWatcher;
 
-// What the desktop is told about the alarm: a notification while it rings (with an
-// action that switches it off) and a logout inhibition while it is armed. Every call
+// What the desktop is told about the alarm: an urgent notification while it rings (with
+// an action that switches it off), a normal one that stays in the desktop's list when it
+// has rung its minute out or the clock jumped over it, and a logout inhibition while it
+// is armed. Every call
 // is asynchronous, so a missing or hanging notification service or portal never holds
 // up the GUI thread; the program then simply goes on without them.
 class DesktopAttention : public QObject {
@@ -20,6 +22,10 @@ public:
     // Sends one notification per alarm; later calls until alarmEnded do nothing.
     void alarmStarted(const QString& alarmTime);
     void alarmEnded();
+    // The urgent notification gives way to "アラーム HH:MM が鳴りました".
+    void alarmRang(const QString& alarmTime);
+    // "アラーム HH:MM は鳴りませんでした".
+    void alarmMissed(const QString& alarmTime);
     void setArmed(bool armed);
 
 Q_SIGNALS:

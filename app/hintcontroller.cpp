@@ -15,13 +15,16 @@ HintController::HintController() {
     m_wake.setSingleShot(true);
     m_hide.setSingleShot(true);
     connect(&m_wake, &QTimer::timeout, this, &HintController::showHint);
-    connect(&m_hide, &QTimer::timeout, this, &HintController::cancel);
+    // The hint's time is up; a hint already waiting for another control still comes.
+    connect(&m_hide, &QTimer::timeout, this, &HintController::hideHint);
     qApp->installEventFilter(this);
 }
 
 void HintController::setEnabled(bool enabled) {
     m_enabled = enabled;
-    if (!enabled) cancel();
+    if (enabled) return;
+    cancel();
+    m_target = nullptr;
 }
 
 namespace {
@@ -42,7 +45,10 @@ bool HintController::eventFilter(QObject* watched, QEvent* event) {
             // Qt's own hints would use its own timing; ours replace them.
             return watched->isWidgetType();
         case QEvent::MouseMove: {
-            if (!m_enabled || static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton) break;
+            // The window system's move reaches the window object first, then the widget.
+            if (!m_enabled || !watched->isWidgetType() ||
+                static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton)
+                break;
             QWidget* target = hintedWidgetAt(watched);
             if (target == m_target) break;
             m_target = target;
@@ -54,6 +60,13 @@ bool HintController::eventFilter(QObject* watched, QEvent* event) {
             m_wake.start(delayFor(m_showing));
             break;
         }
+        case QEvent::Leave:
+            // Out of the window straight from a control: coming back to it is a new entry.
+            if (m_target && watched == m_target->window()) {
+                cancel();
+                m_target = nullptr;
+            }
+            break;
         case QEvent::MouseButtonPress:
         case QEvent::Wheel:
         case QEvent::KeyPress:
@@ -75,9 +88,13 @@ void HintController::showHint() {
     m_hide.start(kHidePause);
 }
 
+void HintController::hideHint() {
+    if (m_showing) QToolTip::hideText();
+    m_showing = false;
+}
+
 void HintController::cancel() {
     m_wake.stop();
     m_hide.stop();
-    if (m_showing) QToolTip::hideText();
-    m_showing = false;
+    hideHint();
 }

@@ -31,6 +31,7 @@ protected:
 private:
     HintController();
     void showHint();
+    void hideHint();
     void cancel();
 
     bool m_enabled = true;

@@ -11,6 +11,8 @@ struct LocalTime {
     int minute = 0;
     int second = 0;
     int millisecond = 0;
+    // Days from a fixed day: only differences count (a jump of the clock over days).
+    int day = 0;
 };
 
 // What the program needs of the desktop. One real implementation (QtPlatform);
@@ -49,6 +51,10 @@ public:
     virtual void alarmRinging(const QString& alarmTime) = 0;
     virtual void alarmSilenced() = 0;
     virtual void setAlarmArmed(bool armed) = 0;
+    // A normal notification that stays in the desktop's list: the alarm rang its minute
+    // out, or the clock jumped over an armed alarm minute. Quiet on a platform without one.
+    virtual void alarmRang(const QString& /*alarmTime*/) {}
+    virtual void alarmMissed(const QString& /*alarmTime*/) {}
     // Called when the user switches the alarm OFF from the notification.
     std::function<void()> onAlarmOffRequested;
 

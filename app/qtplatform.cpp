@@ -7,13 +7,13 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
-#include <QTime>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -90,8 +90,10 @@ QtPlatform::QtPlatform()
 QtPlatform::~QtPlatform() = default;
 
 LocalTime QtPlatform::localTime() {
-    const QTime now = QTime::currentTime();
-    return {now.hour(), now.minute(), now.second(), now.msec()};
+    // Date and time from one reading, so that midnight cannot fall between them.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QTime time = now.time();
+    return {time.hour(), time.minute(), time.second(), time.msec(), int(now.date().toJulianDay())};
 }
 
 void QtPlatform::messageBeep(unsigned type) {
@@ -176,4 +178,12 @@ void QtPlatform::alarmSilenced() {
 
 void QtPlatform::setAlarmArmed(bool armed) {
     m_attention->setArmed(armed);
+}
+
+void QtPlatform::alarmRang(const QString& alarmTime) {
+    m_attention->alarmRang(alarmTime);
+}
+
+void QtPlatform::alarmMissed(const QString& alarmTime) {
+    m_attention->alarmMissed(alarmTime);
 }

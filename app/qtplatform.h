@@ -27,6 +27,8 @@ public:
     void alarmRinging(const QString& alarmTime) override;
     void alarmSilenced() override;
     void setAlarmArmed(bool armed) override;
+    void alarmRang(const QString& alarmTime) override;
+    void alarmMissed(const QString& alarmTime) override;
 
 private:
     std::unique_ptr<Beeper> m_beeper;

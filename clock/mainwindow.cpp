@@ -2,14 +2,18 @@
 
 #include "app/convert.h"
 #include "app/cursors.h"
+#include "app/errors.h"
 #include "app/fonts.h"
 #include "app/handlerguard.h"
 #include "app/hintcontroller.h"
 #include "app/placement.h"
 #include "app/platform.h"
+#include "clock/clockjump.h"
 #include "clock/dragsector.h"
+#include "clock/fixeditemheight.h"
 #include "clock/imagecontrol.h"
 #include "clock/shapecontrol.h"
+#include "clock/textcontrast.h"
 #include "clock/typedlengthlimit.h"
 #include "mini/miniwindow.h"
 #include "settings/aboutwindow.h"
@@ -21,6 +25,7 @@
 #include "settings/textencoding.h"
 #include "settings/wavpath.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -35,6 +40,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <utility>
 
 TForm1* Form1 = nullptr;
 
@@ -68,9 +75,6 @@ QLabel* captionLabel(QWidget* parent, const QRect& place, const QString& text) {
     label->setFont(msGothic(13, true));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    label->setPalette(palette);
     return label;
 }
 
@@ -140,9 +144,6 @@ void TForm1::createControls() {
     ShapeSet->setPen(Qt::black, 1);
     Shape1 = new TShape(TShape::Kind::Rectangle, client);
     Shape1->setGeometry(24, 168, 17, 41);
-    const QColor darkShadow = palette().color(QPalette::Shadow);
-    Shape1->setBrushColor(darkShadow);
-    Shape1->setPen(darkShadow, 1);
     ShapeOnOff = new TShape(TShape::Kind::Circle, client);
     ShapeOnOff->setGeometry(56, 168, 33, 25);
     ShapeOnOff->setBrushColor(colorFromBGR(kMaroon));
@@ -172,6 +173,8 @@ void TForm1::createControls() {
     ComboBox1->setEditText(QString());
     ComboBox1->setCompleter(nullptr);
     ComboBox1->setValidator(new TypedLengthLimit(4, ComboBox1->lineEdit()));
+    QAbstractItemView* list = ComboBox1->view();
+    list->setItemDelegate(new FixedItemHeight(list->itemDelegate(), 16, ComboBox1));
     ComboBox1->setToolTip(QStringLiteral("現在時刻の？分後にセットする"));
 
     Memo1 = new QPlainTextEdit(client);
@@ -202,6 +205,7 @@ void TForm1::createControls() {
     setTabOrder(BtnUp, Btn5Down);
     setTabOrder(Btn5Down, Btn5Up);
     setTabOrder(Btn5Up, ComboBox1);
+    followWindowColours();
 }
 
 void TForm1::createMenu() {
@@ -306,8 +310,70 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 bool TForm1::event(QEvent* event) {
-    if (event->type() == QEvent::LocaleChange) timeLocale = TimeLocale{};
+    switch (event->type()) {
+        case QEvent::LocaleChange:
+            timeLocale = TimeLocale{};
+            break;
+        case QEvent::PaletteChange:
+        case QEvent::StyleChange:
+        case QEvent::ApplicationPaletteChange:
+            // Once every control has taken the new look: a style sheet reaches them one by one.
+            if (m_coloursPending) break;
+            m_coloursPending = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_coloursPending = false;
+                    run([this] { followWindowColours(); });
+                },
+                Qt::QueuedConnection);
+            break;
+        default:
+            break;
+    }
     return QMainWindow::event(event);
+}
+
+namespace {
+
+std::uint32_t rgbOf(const QColor& colour) {
+    return colour.rgb() & 0xFFFFFFu;
+}
+
+// The text colour the layout gives (black, or the desktop's own where it names the
+// system colour) where it reads on the control's background, else one that does.
+void setReadableText(QWidget* control, const QPalette& look, QPalette::ColorRole text,
+                     QPalette::ColorRole background, bool layoutBlack = true) {
+    const std::uint32_t desktopText = rgbOf(look.color(text));
+    const QColor colour = QColor::fromRgb(readableTextColour(
+        layoutBlack ? 0x000000 : desktopText, desktopText, rgbOf(look.color(background))));
+    QPalette palette = control->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, text, colour);
+    control->setPalette(palette);
+}
+
+}  // namespace
+
+void TForm1::followWindowColours() {
+    const QPalette& look = palette();
+    for (QWidget* caption : {Label1, Label2})
+        setReadableText(caption, look, QPalette::WindowText, QPalette::Window);
+    for (QWidget* step : {BtnDown, BtnUp, Btn5Down, Btn5Up})
+        setReadableText(step, look, QPalette::ButtonText, QPalette::Button);
+    setReadableText(ComboBox1, look, QPalette::Text, QPalette::Base);
+    setReadableText(BtnSet, look, QPalette::ButtonText, QPalette::Button, false);
+    const QColor darkShadow = look.color(QPalette::Shadow);
+    Shape1->setBrushColor(darkShadow);
+    Shape1->setPen(darkShadow, 1);
+    // Both faces stand on the window colour: the left shows ShownTime, the right AlarmTime.
+    for (const auto& [setFace, time] : {std::pair{false, ShownTime}, std::pair{true, AlarmTime}}) {
+        try {
+            DrawClock(setFace, time);
+        } catch (const EConvertError&) {
+            // Nothing drawn yet, or a time that cannot be drawn: the face stays as it is.
+        }
+    }
 }
 
 // ---- the tick and the switch ----
@@ -326,11 +392,26 @@ void TForm1::tick() {
 
 void TForm1::ReadNowTime() {
     const LocalTime now = m_platform.localTime();
+    m_clock = wallSeconds(now.day, now.hour, now.minute, now.second);
     NowTime = nowTimeFromFormatted(formatTime(timeLocale, now.hour, now.minute, now.second));
+}
+
+void TForm1::noticeMissedAlarm() {
+    const std::optional<long long> before = std::exchange(m_lastTickClock, m_clock);
+    if (!before || !switchIsOn()) return;
+    try {
+        const auto [hour, minute] = parseTimeText(AlarmTime);
+        if (jumpedOverMinute(*before, m_clock, hour * 60 + minute))
+            m_platform.alarmMissed(QString::fromStdString(AlarmTime.str()));
+    } catch (const EConvertError&) {
+        // An alarm time that is no time of day cannot have been passed.
+    }
 }
 
 void TForm1::Timer1Timer() {
     ReadNowTime();
+    // Not made up, but told: the clock jumped over the armed alarm minute.
+    noticeMissedAlarm();
     TForm4* mini = Form4;
     const bool miniMode = mini && mini->MiniMode;
     if (miniMode) {
@@ -354,6 +435,8 @@ void TForm1::Timer1Timer() {
     if (Ringing && !(NowTime == AlarmTime)) {
         Ringing = false;
         if (switchIsOn()) BtnSetClick();
+        // It rang its minute out: a trace for a user who was away.
+        m_platform.alarmRang(QString::fromStdString(AlarmTime.str()));
     }
     if (!(NowTime == AlarmTime)) return;
     if (!switchIsOn()) return;

@@ -4,10 +4,12 @@
 //
 // Time passes only in Timer1Timer, the one-second tick: it reads the clock into
 // NowTime, redraws the left face at each new minute (every second in the alarm
-// minute), and while the switch is ON and NowTime equals AlarmTime it rings. The
-// switch has no variable: it is ON exactly when BtnSet's caption is "ON". The
+// minute), and while the switch is ON and NowTime equals AlarmTime it rings; the
+// desktop is told when an alarm has rung its minute out or the clock jumped over
+// it. The switch has no variable: it is ON exactly when BtnSet's caption is "ON". The
 // controls that set AlarmTime (buttons, the drag handle ShapeSet, the minutes box)
-// refresh LblSet and the right face once after their last step. Settings live
+// refresh LblSet and the right face once after their last step. A new palette or
+// style redraws both faces and picks readable text colours. Settings live
 // only in the controls of Form3; the mini timer is Form4. Every handler runs in
 // the guard, which shows an error that leaves it in the standard error box.
 
@@ -19,6 +21,7 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <optional>
 #include <string>
 
 class Platform;
@@ -137,13 +140,20 @@ private:
     template <typename Handler>
     void run(Handler&& handler);
     void tick();
+    void noticeMissedAlarm();
     void refreshAlarm();
     void setSettingControlsEnabled(bool enabled);
     SettingsFiles settingsFiles() const;
     std::string wavFileBytes() const;
+    // Text colours and both faces follow the window colour of the palette or style sheet.
+    void followWindowColours();
 
     Platform& m_platform;
     bool m_shownOnce = false;
+    bool m_coloursPending = false;
+    // The wall clock at this tick and at the one before, to see a jump over the alarm.
+    long long m_clock = 0;
+    std::optional<long long> m_lastTickClock;
     QString m_helpFile;
     // WAVFILE as read, and the text shown for it in EdtWav.
     std::string m_wavBytes;

@@ -35,8 +35,8 @@ QRect TShape::figureRect() const {
 }
 
 void TShape::paintEvent(QPaintEvent*) {
+    // Crisp like the platform's own shapes: every outline pixel is the pen's colour.
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing, m_kind == Kind::Circle);
     painter.setBrush(m_brush);
     if (m_penWidth > 0) {
         QPen pen(m_pen, m_penWidth);

@@ -4,9 +4,10 @@
 
 class QLineEdit;
 
-// Limits what the user types to a number of characters without cutting longer
-// text that the program itself puts in the box (the prompt "Minute"), and
-// without refusing deletions from it.
+// The typed-length limit of a classic edit control: what the user types or pastes
+// is cut to the room the limit leaves beside the text that stays (a paste of
+// "12345" over the selected prompt gives "1234"; no room refuses it). Text the
+// program sets is never cut, and deleting from a longer text always works.
 class TypedLengthLimit : public QValidator {
     Q_OBJECT
 public:
@@ -15,6 +16,8 @@ public:
 
 private:
     int m_limit;
-    // The text before the change being validated: the edit already holds the new one.
+    // The text and the length of its selection before the change being validated:
+    // the edit already holds the new text, with the selection replaced.
     QString m_previous;
+    int m_previousSelection = 0;
 };

@@ -9,6 +9,7 @@
 #include <qdrawutil.h>
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -145,13 +146,38 @@ void TForm4::paintEvent(QPaintEvent*) {
                      palette().color(QPalette::Window));
 }
 
+void TForm4::openPopTimer() {
+    if (!PopTimer->isVisible()) PopTimer->popup(popupPoint());
+}
+
 void TForm4::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
-        PopTimer->popup(popupPoint());
+        openPopTimer();
         return;
     }
     const QRect client = rect().adjusted(kFrame, kFrame, -kFrame, -kFrame);
-    if (event->button() == Qt::LeftButton && client.contains(event->position().toPoint())) {
-        if (QWindow* window = windowHandle()) window->startSystemMove();
+    if (event->button() != Qt::LeftButton || !client.contains(event->position().toPoint())) return;
+    QWindow* window = windowHandle();
+    if (window && window->startSystemMove()) return;
+    // No window manager to do it (a bare X11 session): the drag moves the window.
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void TForm4::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragOffset && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - *m_dragOffset);
+}
+
+void TForm4::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) m_dragOffset.reset();
+}
+
+void TForm4::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (!menuKey) {
+        QWidget::keyPressEvent(event);
+        return;
     }
+    openPopTimer();
 }

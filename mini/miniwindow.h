@@ -3,6 +3,8 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <optional>
+
 class Platform;
 class QAction;
 class QLabel;
@@ -40,6 +42,8 @@ public:
     void setColours(const QColor& background, const QColor& text);
     // The point where the menu opens: 10 pixels right of and below the window's corner.
     QPoint popupPoint() const;
+    // Opens PopTimer at its point, from the right button or the keyboard.
+    void openPopTimer();
 
     static constexpr int kFrame = 2;
     static constexpr int kClientWidth = 34;
@@ -50,10 +54,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     Platform& m_platform;
     bool m_shownOnce = false;
+    // While a left drag moves the window by itself: the pointer's offset from the
+    // window's corner.
+    std::optional<QPoint> m_dragOffset;
 };
 
 extern TForm4* Form4;

@@ -31,13 +31,18 @@ public:
     std::vector<QString> ringing;
     int silenced = 0;
     std::vector<bool> armed;
+    std::vector<QString> rang;
+    std::vector<QString> missed;
 
-    void setTime(int hour, int minute, int second) { now = {hour, minute, second, 0}; }
-    // Moves the clock on, wrapping at midnight.
+    // The time of day on the current day.
+    void setTime(int hour, int minute, int second) { now = {hour, minute, second, 0, now.day}; }
+    // Moves the clock on, into the next days or back into the previous ones.
     void advance(int seconds) {
-        int total = (now.hour * 3600 + now.minute * 60 + now.second + seconds) % 86400;
-        if (total < 0) total += 86400;
-        now = {total / 3600, total / 60 % 60, total % 60, 0};
+        const long long total =
+            ((now.day * 24LL + now.hour) * 60 + now.minute) * 60 + now.second + seconds;
+        const int day = int(total / 86400 - (total % 86400 < 0 ? 1 : 0));
+        const int rest = int(total - day * 86400LL);
+        now = {rest / 3600, rest / 60 % 60, rest % 60, 0, day};
     }
     std::size_t beepsOf(unsigned type) const {
         return std::size_t(std::count(beeps.begin(), beeps.end(), type));
@@ -73,4 +78,6 @@ public:
     void alarmRinging(const QString& alarmTime) override { ringing.push_back(alarmTime); }
     void alarmSilenced() override { ++silenced; }
     void setAlarmArmed(bool on) override { armed.push_back(on); }
+    void alarmRang(const QString& alarmTime) override { rang.push_back(alarmTime); }
+    void alarmMissed(const QString& alarmTime) override { missed.push_back(alarmTime); }
 };

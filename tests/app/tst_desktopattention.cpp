@@ -202,6 +202,41 @@ TEST_F(DesktopAttentionTest, HoldsTheLogoutInhibitionWhileArmedAndUndoesLateAnsw
     EXPECT_EQ(desktop.about("Close"), (QVariantList{"/request/1", "/request/2", "/request/3"}));
 }
 
+// Only the urgent notification of a ringing alarm is withdrawn: the trace of an alarm
+// that rang its minute out, or that the clock jumped over, stays in the desktop's list.
+TEST_F(DesktopAttentionTest, ARungOrMissedAlarmLeavesANormalNotificationThatStays) {
+    {
+        DesktopAttention attention(client);
+        attention.alarmStarted(u"07:00"_s);
+        ASSERT_TRUE(called("Notify"));
+        attention.alarmRang(u"07:00"_s);
+        ASSERT_TRUE(called("Notify", 2) && called("CloseNotification"));
+        attention.alarmMissed(u"07:30"_s);
+        ASSERT_TRUE(called("Notify", 3));
+    }
+    settle();
+    EXPECT_EQ(desktop.about("CloseNotification"), QVariantList{41u});
+    std::vector<QDBusMessage> notifies;
+    for (const QDBusMessage& m : desktop.calls) {
+        if (m.member() == QLatin1String("Notify")) notifies.push_back(m);
+        if (m.member() == QLatin1String("CloseNotification")) {
+            EXPECT_EQ(notifies.size(), 1u) << "the urgent one goes first";
+        }
+    }
+    const QString traces[] = {u"アラーム 07:00 が鳴りました"_s,
+                              u"アラーム 07:30 は鳴りませんでした"_s};
+    for (std::size_t i = 0; i < std::size(traces); ++i) {
+        const QVariantList sent = notifies.at(i + 1).arguments();
+        EXPECT_EQ(sent[4], traces[i]);
+        EXPECT_EQ(sent[5], QStringList{}) << "no action";
+        const auto hints = qdbus_cast<QVariantMap>(sent[6]);
+        EXPECT_EQ(hints.value(u"urgency"_s).metaType().id(), QMetaType::UChar);
+        EXPECT_EQ(hints.value(u"urgency"_s).toInt(), 1);
+        EXPECT_FALSE(hints.value(u"transient"_s).toBool());
+        EXPECT_EQ(sent[7], 0) << "never expires on its own";
+    }
+}
+
 // Without the services on the bus, and without any bus at all.
 TEST_F(DesktopAttentionTest, WithoutServicesNothingBlocksOrFails) {
     QDBusConnection::disconnectFromBus(service.name());
@@ -218,6 +253,8 @@ TEST_F(DesktopAttentionTest, WithoutServicesNothingBlocksOrFails) {
         attention.setArmed(false);
         attention.setArmed(true);
         attention.alarmStarted(u"07:01"_s);
+        attention.alarmRang(u"07:01"_s);
+        attention.alarmMissed(u"07:02"_s);
         EXPECT_LT(clock.elapsed(), 200);
         settle();  // the errors from the bus come back and are dropped
         attention.alarmEnded();

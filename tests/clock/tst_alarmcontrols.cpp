@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <array>
 #include <cmath>
 
 class AlarmControls : public WindowTest {
@@ -176,18 +177,55 @@ TEST_F(AlarmControls, TheMinutesBoxSetsMinutesFromNow) {
     }
 }
 
-TEST_F(AlarmControls, PastedAndPickedTextAndThePrompt) {
-    setAlarm("07:00");
-    QApplication::clipboard()->setText(QStringLiteral("-30"));
-    Form1->ComboBox1->setFocus();
-    QTest::keyClick(Form1->ComboBox1, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(Form1->ComboBox1, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(alarm(), "08:00");
+TEST_F(AlarmControls, APasteIsCutToTheRoomTheLimitLeaves) {
+    // The clock reads 08:00; each case starts from the program's prompt "Minute".
+    struct Case {
+        const char* name;
+        QString typed;  // after selecting all of the prompt
+        bool toEnd;     // then the cursor goes to the end
+        QString pasted;
+        QString text;
+        const char* alarm;
+    } cases[] = {
+        {"over the selected prompt",
+         {},
+         false,
+         QStringLiteral("12345"),
+         QStringLiteral("1234"),
+         "04:34"},
+        {"into an empty box", QStringLiteral("\b"), false, QStringLiteral("12345"),
+         QStringLiteral("1234"), "04:34"},
+        {"after two typed digits", QStringLiteral("12"), false, QStringLiteral("99"),
+         QStringLiteral("1299"), "05:39"},
+        {"after the whole prompt: no room",
+         {},
+         true,
+         QStringLiteral("12"),
+         QStringLiteral("Minute"),
+         "07:00"},
+        {"a negative number", QStringLiteral("\b"), false, QStringLiteral("-30"),
+         QStringLiteral("-30"), "08:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Form1->ShowSwitch(false);
+        setAlarm("07:00");
+        typeInBox(c.typed);
+        if (c.toEnd) QTest::keyClick(Form1->ComboBox1, Qt::Key_End);
+        QApplication::clipboard()->setText(c.pasted);
+        QTest::keyClick(Form1->ComboBox1, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(Form1->ComboBox1->currentText(), c.text);
+        EXPECT_EQ(alarm(), c.alarm);
+    }
+}
 
+TEST_F(AlarmControls, PickedItemsAndThePrompt) {
     setAlarm("07:00");
     Form1->ComboBox1->showPopup();
     QAbstractItemView* view = Form1->ComboBox1->view();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        EXPECT_EQ(view->visualRect(view->model()->index(row, 0)).height(), 16) << row;
     const QRect item = view->visualRect(view->model()->index(5, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
     EXPECT_EQ(Form1->ComboBox1->currentText(), QStringLiteral("90"));
@@ -208,12 +246,58 @@ TEST_F(AlarmControls, PastedAndPickedTextAndThePrompt) {
     Form1->BtnSetClick();
     EXPECT_EQ(Form1->ComboBox1->currentText(), QStringLiteral("Minute"));
     EXPECT_EQ(alarm(), "09:30");
-    // Deleting one character of it leaves no number: the text is cleared.
+    // Typing into it is refused, as there is no room left...
     Form1->ComboBox1->setFocus();
     Form1->ComboBox1->lineEdit()->end(false);
+    QTest::keyClick(Form1->ComboBox1, Qt::Key_5);
+    EXPECT_EQ(Form1->ComboBox1->currentText(), QStringLiteral("Minute"));
+    // ...while deleting one character of it leaves no number: the text is cleared.
     QTest::keyClick(Form1->ComboBox1, Qt::Key_Backspace);
     EXPECT_EQ(Form1->ComboBox1->currentText(), QString());
     EXPECT_EQ(alarm(), "09:30");
+}
+
+// The handle and the lamp are drawn like the platform's own shapes: a fill in the
+// switch's colour inside a closed outline of black pixels, no blended edge.
+TEST_F(AlarmControls, TheHandleAndTheLampAreCrispFillsInABlackOutline) {
+    const QRgb red = qRgb(255, 0, 0), maroon = qRgb(128, 0, 0), black = qRgb(0, 0, 0);
+    const QRgb window = Form1->palette().color(QPalette::Window).rgb();
+    struct Case {
+        bool armed;
+        TShape* TForm1::*shape;
+        QRgb fill;
+    } cases[] = {{false, &TForm1::ShapeSet, red},
+                 {false, &TForm1::ShapeOnOff, maroon},
+                 {true, &TForm1::ShapeSet, maroon},
+                 {true, &TForm1::ShapeOnOff, red}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.armed ? "armed" : "off");
+        if (c.armed != Form1->switchIsOn()) Form1->BtnSetClick();
+        TShape* shape = Form1->*c.shape;
+        const QImage seen = shape->grab().toImage();
+        const QRect figure = shape->figureRect();
+        EXPECT_EQ(seen.pixel(figure.center()), c.fill);
+        int blended = 0;
+        for (int y = 0; y < seen.height(); ++y)
+            for (int x = 0; x < seen.width(); ++x) {
+                const QRgb p = seen.pixel(x, y);
+                blended += p != c.fill && p != black && p != window;
+            }
+        EXPECT_EQ(blended, 0);
+        // Scanning in from every side, the first pixel of the figure is black.
+        int openOutline = 0;
+        const std::array<std::pair<QPoint, QPoint>, 4> scans{{{{0, 0}, {1, 0}},
+                                                              {{seen.width() - 1, 0}, {-1, 0}},
+                                                              {{0, 0}, {0, 1}},
+                                                              {{0, seen.height() - 1}, {0, -1}}}};
+        for (const auto& [from, step] : scans)
+            for (int line = 0; line < (step.x() ? seen.height() : seen.width()); ++line) {
+                QPoint p = from + (step.x() ? QPoint(0, line) : QPoint(line, 0));
+                while (seen.rect().contains(p) && seen.pixel(p) == window) p += step;
+                openOutline += seen.rect().contains(p) && seen.pixel(p) != black;
+            }
+        EXPECT_EQ(openOutline, 0);
+    }
 }
 
 TEST_F(AlarmControls, EnterWorksTheSwitch) {

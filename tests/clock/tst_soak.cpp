@@ -44,6 +44,7 @@ TEST_F(WindowTest, AWeekOfTicksRingsEveryAlarmAndHoldsNoMoreMemory) {
             platform.beeps.clear();
             platform.foreground.clear();
             platform.ringing.clear();
+            platform.rang.clear();
             platform.armed.clear();
         }
         Form1->Timer1Timer();

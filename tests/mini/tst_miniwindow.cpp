@@ -179,17 +179,63 @@ TEST_F(MiniWindow, ExitEndsThroughTheMainWindowsCloseQuery) {
     EXPECT_EQ(platform.quits, 1);
 }
 
-TEST_F(MiniWindow, TheMenuOpensAtTheSamePlaceWhereverTheRightButtonIsPressed) {
-    whileMini([] {
+TEST_F(MiniWindow, TheMenuOpensAtTheSamePlaceFromTheRightButtonOrTheKeyboard) {
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        bool opens;
+    } cases[] = {
+        {"right press on the icon",
+         [] {
+             QTest::mousePress(Form4, Qt::RightButton, {}, {12, 12});
+         },
+         true},
+        {"right press on the label",
+         [] {
+             QTest::mousePress(Form4, Qt::RightButton, {}, {10, 40});
+         },
+         true},
+        {"right press on the frame",
+         [] {
+             QTest::mousePress(Form4, Qt::RightButton, {}, {0, 0});
+         },
+         true},
+        {"menu key", [] { QTest::keyClick(Form4->windowHandle(), Qt::Key_Menu); }, true},
+        {"Shift+F10",
+         [] { QTest::keyClick(Form4->windowHandle(), Qt::Key_F10, Qt::ShiftModifier); }, true},
+        {"F10 alone", [] { QTest::keyClick(Form4->windowHandle(), Qt::Key_F10); }, false},
+    };
+    whileMini([&] {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form4));
-        const QPoint presses[] = {{12, 12}, {10, 40}, {0, 0}, {37, 49}};
-        for (const QPoint& at : presses) {
-            QTest::mousePress(Form4, Qt::RightButton, {}, at);
-            ASSERT_TRUE(Form4->PopTimer->isVisible());
-            EXPECT_EQ(Form4->PopTimer->pos(), Form4->frameGeometry().topLeft() + QPoint(10, 10))
-                << at.x() << "," << at.y();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            c.act();
+            ASSERT_EQ(Form4->PopTimer->isVisible(), c.opens);
+            if (!c.opens) continue;
+            EXPECT_EQ(Form4->PopTimer->pos(), Form4->frameGeometry().topLeft() + QPoint(10, 10));
             Form4->PopTimer->hide();
         }
+        Form4->Open1->trigger();
+    });
+    Form1->MiniClick();
+}
+
+// Without a window manager to move it (the offscreen platform has none either),
+// the left drag on the client area moves the window by itself.
+TEST_F(MiniWindow, ALeftDragOnTheClientAreaMovesTheWindow) {
+    whileMini([] {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form4));
+        Form4->move(100, 120);
+        QTest::mousePress(Form4, Qt::LeftButton, {}, {10, 10});
+        QTest::mouseMove(Form4, {30, 25});
+        QTest::mouseRelease(Form4, Qt::LeftButton, {}, {30, 25});
+        EXPECT_EQ(Form4->pos(), QPoint(120, 135));
+        // Moves after the release, and a drag from the frame, leave it where it is.
+        QTest::mouseMove(Form4, {5, 5});
+        QTest::mousePress(Form4, Qt::LeftButton, {}, {1, 1});
+        QTest::mouseMove(Form4, {20, 20});
+        QTest::mouseRelease(Form4, Qt::LeftButton, {}, {20, 20});
+        EXPECT_EQ(Form4->pos(), QPoint(120, 135));
         Form4->Open1->trigger();
     });
     Form1->MiniClick();

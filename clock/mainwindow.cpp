@@ -534,8 +534,11 @@ void TForm1::FormKeyPress(char& key) {
 
 namespace {
 
-// The character a key press types, as the classic key-press handlers see it.
+// The character a key press types, as the classic key-press handlers see it; 0
+// for keys that move the focus or work a shortcut, which keep their meaning.
 char typedCharacter(const QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return 0;
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) return 0;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return '\r';
     const QString text = event->text();
     if (text.size() == 1 && text.at(0).unicode() < 0x80) return char(text.at(0).unicode());

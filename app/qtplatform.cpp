@@ -95,9 +95,12 @@ void QtPlatform::messageBeep(unsigned type) {
 
 void QtPlatform::setForegroundWindow(QWidget* window) {
     if (!window) return;
+    // The keyboard stays with the program the user is typing in: a key meant
+    // for it must never reach the switch. Only a program that has the keyboard
+    // already may move it to the ringing window.
     if (window->isHidden()) window->show();
     window->raise();
-    window->activateWindow();
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive) window->activateWindow();
     // Where the desktop refuses to raise (Wayland), the window is marked urgent.
     QApplication::alert(window);
 }

@@ -1,5 +1,6 @@
 #include "app/handlerguard.h"
 #include "app/qtplatform.h"
+#include "app/terminationsignals.h"
 #include "app/windowset.h"
 #include "clock/mainwindow.h"
 
@@ -28,6 +29,8 @@ public:
 
 int main(int argc, char* argv[]) {
     PipironApplication app(argc, argv);
+    // Taken from here on; read once the windows exist and a loop runs.
+    TerminationSignals terminationSignals;
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QStringLiteral("pipiron"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/mainicon.xpm")));
@@ -39,6 +42,8 @@ int main(int argc, char* argv[]) {
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
 
     WindowSet windows(platform);
+    QObject::connect(&terminationSignals, &TerminationSignals::received, Form1,
+                     [] { Form1->endSession(false); });
     QObject::connect(
         &app, &QGuiApplication::commitDataRequest, Form1, [&platform](QSessionManager& manager) {
             if (Form1->switchIsOn() && !manager.allowsInteraction()) {

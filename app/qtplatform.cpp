@@ -136,6 +136,10 @@ void QtPlatform::showModal(QWidget* window) {
 
 void QtPlatform::quit() {
     QCoreApplication::exit(0);
+    // Asked inside a loop that runs before the main one (a message box at start-up),
+    // the main loop must end as soon as it starts.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 QString QtPlatform::executablePath() {

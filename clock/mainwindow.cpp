@@ -286,7 +286,23 @@ void TForm1::FormCloseQuery(bool& canClose) {
     if (canClose) SaveSettings();
 }
 
+void TForm1::endSession(bool settingsSaved) {
+    if (m_ending) return;
+    m_ending = true;
+    if (!settingsSaved) {
+        try {
+            SaveSettings();
+        } catch (...) {
+        }
+    }
+    m_platform.quit();
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (m_ending) {
+        event->accept();
+        return;
+    }
     bool canClose = true;
     const bool answered = guarded(m_platform, [&] { FormCloseQuery(canClose); });
     if (answered && canClose) {

@@ -101,6 +101,10 @@ public:
     void SaveSettings();
     void ReadNowTime();
 
+    // The desktop ends the program (a signal, the end of the session): no question,
+    // as no one is there to answer it, and a save that fails does not keep it running.
+    void endSession(bool settingsSaved);
+
     bool switchIsOn() const;
     QString settingsFilePath() const;
     QString helpFilePath() const;
@@ -140,6 +144,7 @@ private:
 
     Platform& m_platform;
     bool m_shownOnce = false;
+    bool m_ending = false;
     QString m_helpFile;
 };
 

@@ -1,13 +1,14 @@
 #include "app/handlerguard.h"
+#include "app/logoutsequence.h"
 #include "app/qtplatform.h"
 #include "app/terminationsignals.h"
 #include "app/windowset.h"
+#include "app/xsmpclient.h"
 #include "clock/mainwindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
-#include <QSessionManager>
 
 namespace {
 
@@ -28,6 +29,7 @@ public:
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    const QByteArray sessionManager = XsmpClient::takeAddress();
     PipironApplication app(argc, argv);
     // Taken from here on; read once the windows exist and a loop runs.
     TerminationSignals terminationSignals;
@@ -44,17 +46,8 @@ int main(int argc, char* argv[]) {
     WindowSet windows(platform);
     QObject::connect(&terminationSignals, &TerminationSignals::received, Form1,
                      [] { Form1->endSession(false); });
-    QObject::connect(
-        &app, &QGuiApplication::commitDataRequest, Form1, [&platform](QSessionManager& manager) {
-            if (Form1->switchIsOn() && !manager.allowsInteraction()) {
-                manager.cancel();
-                return;
-            }
-            bool canClose = true;
-            if (!guarded(platform, [&] { Form1->FormCloseQuery(canClose); }) || !canClose)
-                manager.cancel();
-            manager.release();
-        });
+    XsmpClient session(sessionManager);
+    LogoutSequence logout(session, *Form1);
     guarded(platform, [] { Form1->LoadSettings(); });
     Form1->show();
     const int result = QApplication::exec();

@@ -286,6 +286,11 @@ void TForm1::FormCloseQuery(bool& canClose) {
     if (canClose) SaveSettings();
 }
 
+bool TForm1::closeQueryAllows() {
+    bool canClose = true;
+    return guarded(m_platform, [&] { FormCloseQuery(canClose); }) && canClose;
+}
+
 void TForm1::endSession(bool settingsSaved) {
     if (m_ending) return;
     m_ending = true;
@@ -303,9 +308,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    bool canClose = true;
-    const bool answered = guarded(m_platform, [&] { FormCloseQuery(canClose); });
-    if (answered && canClose) {
+    if (closeQueryAllows()) {
         event->accept();
         m_platform.quit();
     } else {

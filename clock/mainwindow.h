@@ -101,6 +101,9 @@ public:
     void SaveSettings();
     void ReadNowTime();
 
+    // The close query as a close runs it, errors shown: true when the close may go on
+    // (the settings are saved then).
+    bool closeQueryAllows();
     // The desktop ends the program (a signal, the end of the session): no question,
     // as no one is there to answer it, and a save that fails does not keep it running.
     void endSession(bool settingsSaved);

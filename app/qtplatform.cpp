@@ -8,11 +8,13 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QTime>
 #include <QTimer>
 #include <QUrl>
@@ -38,6 +40,26 @@ protected:
 private:
     QEventLoop* m_loop;
 };
+
+// The program's own button order, "OK" left of "ｷｬﾝｾﾙ", whatever the desktop's
+// convention; everything else as the application's style draws it.
+class OwnButtonOrder : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_DialogButtonLayout) return QDialogButtonBox::WinLayout;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+void keepOwnButtonOrder(QMessageBox& box) {
+    auto* buttons = box.findChild<QDialogButtonBox*>();
+    if (!buttons) return;
+    auto* style = new OwnButtonOrder(QApplication::style()->name());
+    style->setParent(&box);
+    buttons->setStyle(style);
+}
 
 }  // namespace
 
@@ -112,6 +134,7 @@ bool QtPlatform::confirmWarning(const QString& text) {
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("ｷｬﾝｾﾙ"));
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
+    keepOwnButtonOrder(box);
     return box.exec() == QMessageBox::Ok;
 }
 

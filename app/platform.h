@@ -51,6 +51,9 @@ public:
     virtual void setAlarmArmed(bool armed) = 0;
     // Called when the user switches the alarm OFF from the notification.
     std::function<void()> onAlarmOffRequested;
+    // The window the user works in (the main window, or the mini timer while it
+    // shows): dialogs and the windows shown modally belong to it.
+    std::function<QWidget*()> currentWindow;
 
     QString applicationTitle() const { return m_title; }
     void setApplicationTitle(const QString& title) { m_title = title; }

@@ -1,6 +1,7 @@
 #include "app/qtplatform.h"
 
 #include "app/desktopattention.h"
+#include "app/placement.h"
 #include "sound/beeper.h"
 
 #include <QAbstractButton>
@@ -15,10 +16,14 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QScreen>
 #include <QTime>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -63,8 +68,14 @@ void keepOwnButtonOrder(QMessageBox& box) {
 
 }  // namespace
 
-void runModal(QWidget* window) {
+void runModal(QWidget* window, QWidget* owner) {
     QPointer<QWidget> guard(window);
+    if (window->windowType() == Qt::Dialog) {
+        // The windows made at start-up keep their own flags and stay top-level.
+        window->winId();
+        window->windowHandle()->setTransientParent(
+            owner && owner->isVisible() ? owner->windowHandle() : nullptr);
+    }
     window->setWindowModality(Qt::ApplicationModal);
     window->show();
     window->raise();
@@ -77,6 +88,23 @@ void runModal(QWidget* window) {
         window->hide();
         window->setWindowModality(Qt::NonModal);
     }
+}
+
+void centreOnOwner(QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    const QWindow* owner = handle ? handle->transientParent() : nullptr;
+    if (!owner || !owner->isVisible()) {
+        centreOnScreen(window);
+        return;
+    }
+    const QRect area = owner->screen()->availableGeometry();
+    const QSize size = window->frameGeometry().size();
+    QPoint topLeft = owner->frameGeometry().center() - QPoint(size.width() / 2, size.height() / 2);
+    topLeft.setX(std::clamp(topLeft.x(), area.left(),
+                            std::max(area.left(), area.right() + 1 - size.width())));
+    topLeft.setY(std::clamp(topLeft.y(), area.top(),
+                            std::max(area.top(), area.bottom() + 1 - size.height())));
+    window->move(topLeft);
 }
 
 QString helpDocumentFor(const QString& helpFile) {
@@ -127,9 +155,16 @@ void QtPlatform::setForegroundWindow(QWidget* window) {
     QApplication::alert(window);
 }
 
+QWidget* QtPlatform::dialogOwner() const {
+    QWidget* owner = currentWindow ? currentWindow() : nullptr;
+    // A dialog over a window that does not show would be placed by where that
+    // window will be; without an owner it is centred on the screen.
+    return owner && owner->isVisible() ? owner : nullptr;
+}
+
 bool QtPlatform::confirmWarning(const QString& text) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), text,
-                    QMessageBox::Ok | QMessageBox::Cancel);
+                    QMessageBox::Ok | QMessageBox::Cancel, dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("ｷｬﾝｾﾙ"));
     box.setDefaultButton(QMessageBox::Ok);
@@ -141,20 +176,20 @@ bool QtPlatform::confirmWarning(const QString& text) {
 void QtPlatform::showMessage(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::Ok, dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
 
 void QtPlatform::showError(const QString& message) {
     QMessageBox box(QMessageBox::Critical, applicationTitle(), message + QLatin1Char('.'),
-                    QMessageBox::Ok);
+                    QMessageBox::Ok, dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
 
 void QtPlatform::showModal(QWidget* window) {
-    runModal(window);
+    runModal(window, dialogOwner());
 }
 
 void QtPlatform::quit() {

@@ -245,6 +245,10 @@ void TForm1::bindEvents() {
     connect(K5, &QAction::triggered, this, [this] { run([this] { K5Click(); }); });
     connect(About1, &QAction::triggered, this, [this] { run([this] { About1Click(); }); });
     connect(Exit1, &QAction::triggered, this, [this] { run([this] { Exit1Click(); }); });
+    m_platform.currentWindow = [this]() -> QWidget* {
+        if (Form4 && Form4->MiniMode) return Form4;
+        return this;
+    };
     m_platform.onAlarmOffRequested = [this] {
         run([this] {
             if (switchIsOn()) BtnSetClick();

@@ -150,6 +150,10 @@ void QtPlatform::setForegroundWindow(QWidget* window) {
     // already may move it to the ringing window.
     if (window->isHidden()) window->show();
     window->raise();
+    // A question or window open over it stays in front (without a window manager
+    // nothing else keeps it there).
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != window)
+        modal->raise();
     if (QGuiApplication::applicationState() == Qt::ApplicationActive) window->activateWindow();
     // Where the desktop refuses to raise (Wayland), the window is marked urgent.
     QApplication::alert(window);

@@ -17,7 +17,7 @@ public:
     // The tools that are missing on this machine, for the test to say why it skips.
     static QStringList missingTools() {
         QStringList missing;
-        for (const char* tool : {"Xvfb", "openbox", "xdotool", "xprop"})
+        for (const char* tool : {"Xvfb", "openbox", "xdotool", "xprop", "xwininfo"})
             if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
                 missing << QString::fromLatin1(tool);
         return missing;
@@ -78,19 +78,19 @@ public:
     }
 
     // Runs a tool to its end and gives what it printed.
-    QString run(const QString& program, const QStringList& arguments) const {
+    QString run(const QString& program, const QStringList& arguments, int timeout = 15000) const {
         QProcess process;
         process.setProcessEnvironment(environment());
         process.start(program, arguments);
-        if (!process.waitForFinished(15000)) {
+        if (!process.waitForFinished(timeout)) {
             process.kill();
             process.waitForFinished();
         }
         return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     }
 
-    QString xdotool(const QStringList& arguments) const {
-        return run(QStringLiteral("xdotool"), arguments);
+    QString xdotool(const QStringList& arguments, int timeout = 15000) const {
+        return run(QStringLiteral("xdotool"), arguments, timeout);
     }
 
     // The id of the first window whose title matches, waiting for it to appear.
@@ -99,11 +99,12 @@ public:
         (void)QTest::qWaitFor(
             [&] {
                 id = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                              QStringLiteral("--name"), title})
+                              QStringLiteral("--name"), title},
+                             3000)
                          .section(QLatin1Char('\n'), 0, 0);
                 return !id.isEmpty();
             },
-            15000);
+            20000);
         return id;
     }
 
@@ -115,6 +116,18 @@ public:
         QList<qulonglong> ids;
         for (const QString& word : line.section(QLatin1Char('#'), 1).split(QLatin1Char(',')))
             ids << word.trimmed().toULongLong(nullptr, 16);
+        return ids;
+    }
+
+    // The top-level windows, from the top down, where no window manager frames them.
+    QList<qulonglong> topLevelsFromTheTop() const {
+        QList<qulonglong> ids;
+        const QString tree =
+            run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")});
+        for (const QString& line : tree.split(QLatin1Char('\n'))) {
+            const QString word = line.trimmed().section(QLatin1Char(' '), 0, 0);
+            if (word.startsWith(QLatin1String("0x"))) ids << word.toULongLong(nullptr, 16);
+        }
         return ids;
     }
 

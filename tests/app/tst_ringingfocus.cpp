@@ -18,7 +18,7 @@ TEST(RingingOnADesktop, KeysTypedInAnotherProgramStayThere) {
     // GIVEN an editor, and ぴぴろん armed for the current minute with Enter on its switch
     QProcess& editor = desktop.launch(QStringLiteral(KEYCATCHER_EXE), {});
     const QString editorWindow = desktop.windowNamed(u"^keycatcher$"_s);
-    ASSERT_FALSE(editorWindow.isEmpty());
+    ASSERT_FALSE(editorWindow.isEmpty()) << editor.readAllStandardError().toStdString();
     while (QTime::currentTime().second() > 40) QTest::qWait(500);  // all in one minute
     ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");
     ASSERT_TRUE(copy.isValid());
@@ -49,4 +49,38 @@ TEST(RingingOnADesktop, KeysTypedInAnotherProgramStayThere) {
               stacking.indexOf(editorWindow.toULongLong()));
     EXPECT_TRUE(desktop.run(u"xprop"_s, {u"-id"_s, clockWindow, u"_NET_WM_STATE"_s})
                     .contains(u"_NET_WM_STATE_DEMANDS_ATTENTION"_s));
+}
+
+// Without a window manager nothing keeps a dialog over its window: the ringing
+// window, brought to the front every second, must not cover the question.
+TEST(RingingOnADesktop, TheQuestionStaysInFrontOfTheRingingWindow) {
+    if (const QStringList missing = X11Desktop::missingTools(); !missing.isEmpty())
+        GTEST_SKIP() << "not installed: " << missing.join(u' ').toStdString();
+    X11Desktop desktop;
+    ASSERT_TRUE(desktop.start(false));
+    while (QTime::currentTime().second() > 45) QTest::qWait(500);  // all in one minute
+    ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");
+    ASSERT_TRUE(copy.isValid());
+    desktop.launch(copy.program(), {}, copy.environment(desktop.environment()));
+    const QString clockWindow = desktop.windowNamed(u"^ぴぴろん$"_s);
+    ASSERT_FALSE(clockWindow.isEmpty());
+
+    // GIVEN the alarm armed for this minute, WHEN the user chooses "終了" in the menu
+    const QStringList place =
+        desktop.xdotool({u"getwindowgeometry"_s, u"--shell"_s, clockWindow}).split(u'\n');
+    const int x = place.filter(u"X="_s).value(0).mid(2).toInt();
+    const int y = place.filter(u"Y="_s).value(0).mid(2).toInt();
+    const auto click = [&](int dx, int dy) {
+        desktop.xdotool(
+            {u"mousemove"_s, QString::number(x + dx), QString::number(y + dy), u"click"_s, u"1"_s});
+    };
+    click(32, 213);  // the switch
+    click(160, 7);   // "終了"
+    const QString question = desktop.windowNamed(u"^警告$"_s);
+    ASSERT_FALSE(question.isEmpty());
+
+    // THEN after two seconds of ringing the question still stands in front
+    QTest::qWait(2500);
+    const QList<qulonglong> order = desktop.topLevelsFromTheTop();
+    EXPECT_LT(order.indexOf(question.toULongLong()), order.indexOf(clockWindow.toULongLong()));
 }

@@ -43,15 +43,33 @@ public:
             }
             if (server.canReadLine()) m_display = QStringLiteral(":%1").arg(number);
         }
-        if (m_display.isEmpty() || !windowManager) return !m_display.isEmpty();
-        launch(QStringLiteral("openbox"), {});
-        return QTest::qWaitFor(
-            [this] {
-                return run(QStringLiteral("xprop"),
-                           {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                    .contains(QLatin1String("window id"));
-            },
-            10000);
+        if (m_display.isEmpty()) return false;
+        const auto answers = [this](const char* property) {
+            return run(QStringLiteral("xprop"),
+                       {QStringLiteral("-root"), QString::fromLatin1(property)})
+                .contains(QLatin1String("window id"));
+        };
+        // Reachable from here, not only announced.
+        if (!QTest::qWaitFor([this] { return hasRoot(); }, 10000)) return false;
+        if (!windowManager) return true;
+        // A window manager that did not come up is given a second start.
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            QProcess& wm = launch(QStringLiteral("openbox"), {});
+            if (QTest::qWaitFor(
+                    [&] {
+                        return answers("_NET_SUPPORTING_WM_CHECK") ||
+                               wm.state() == QProcess::NotRunning;
+                    },
+                    10000) &&
+                wm.state() == QProcess::Running)
+                return true;
+        }
+        return false;
+    }
+
+    // The server answers a query of its root window.
+    bool hasRoot() const {
+        return !run(QStringLiteral("xwininfo"), {QStringLiteral("-root")}).isEmpty();
     }
 
     QProcessEnvironment environment() const {

@@ -12,6 +12,8 @@ using namespace Qt::StringLiterals;
 TEST(RingingOnADesktop, KeysTypedInAnotherProgramStayThere) {
     if (const QStringList missing = X11Desktop::missingTools(); !missing.isEmpty())
         GTEST_SKIP() << "not installed: " << missing.join(u' ').toStdString();
+    ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");  // outlives the program
+    ASSERT_TRUE(copy.isValid());
     X11Desktop desktop;
     ASSERT_TRUE(desktop.start(true));
 
@@ -20,8 +22,6 @@ TEST(RingingOnADesktop, KeysTypedInAnotherProgramStayThere) {
     const QString editorWindow = desktop.windowNamed(u"^keycatcher$"_s);
     ASSERT_FALSE(editorWindow.isEmpty()) << editor.readAllStandardError().toStdString();
     while (QTime::currentTime().second() > 40) QTest::qWait(500);  // all in one minute
-    ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");
-    ASSERT_TRUE(copy.isValid());
     desktop.launch(copy.program(), {}, copy.environment(desktop.environment()));
     const QString clockWindow = desktop.windowNamed(u"^ぴぴろん$"_s);
     ASSERT_FALSE(clockWindow.isEmpty());
@@ -56,11 +56,11 @@ TEST(RingingOnADesktop, KeysTypedInAnotherProgramStayThere) {
 TEST(RingingOnADesktop, TheQuestionStaysInFrontOfTheRingingWindow) {
     if (const QStringList missing = X11Desktop::missingTools(); !missing.isEmpty())
         GTEST_SKIP() << "not installed: " << missing.join(u' ').toStdString();
+    ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");  // outlives the program
+    ASSERT_TRUE(copy.isValid());
     X11Desktop desktop;
     ASSERT_TRUE(desktop.start(false));
     while (QTime::currentTime().second() > 45) QTest::qWait(500);  // all in one minute
-    ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");
-    ASSERT_TRUE(copy.isValid());
     desktop.launch(copy.program(), {}, copy.environment(desktop.environment()));
     const QString clockWindow = desktop.windowNamed(u"^ぴぴろん$"_s);
     ASSERT_FALSE(clockWindow.isEmpty());

@@ -149,8 +149,6 @@ public:
         return ids;
     }
 
-    QString display() const { return m_display; }
-
     static void stop(QProcess& process) {
         if (process.state() == QProcess::NotRunning) return;
         process.terminate();

@@ -1,13 +1,15 @@
 #include "app/commandline.h"
 #include "app/handlerguard.h"
+#include "app/logoutsequence.h"
 #include "app/qtplatform.h"
+#include "app/terminationsignals.h"
 #include "app/windowset.h"
+#include "app/xsmpclient.h"
 #include "clock/mainwindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
-#include <QSessionManager>
 
 namespace {
 
@@ -29,7 +31,10 @@ public:
 
 int main(int argc, char* argv[]) {
     if (const std::optional<int> status = answerCommandLine(argc, argv)) return *status;
+    const QByteArray sessionManager = XsmpClient::takeAddress();
     PipironApplication app(argc, argv);
+    // Taken from here on; read once the windows exist and a loop runs.
+    TerminationSignals terminationSignals;
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pipiron.Pipiron"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/mainicon.xpm")));
@@ -41,17 +46,10 @@ int main(int argc, char* argv[]) {
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
 
     WindowSet windows(platform);
-    QObject::connect(
-        &app, &QGuiApplication::commitDataRequest, Form1, [&platform](QSessionManager& manager) {
-            if (Form1->switchIsOn() && !manager.allowsInteraction()) {
-                manager.cancel();
-                return;
-            }
-            bool canClose = true;
-            if (!guarded(platform, [&] { Form1->FormCloseQuery(canClose); }) || !canClose)
-                manager.cancel();
-            manager.release();
-        });
+    QObject::connect(&terminationSignals, &TerminationSignals::received, Form1,
+                     [] { Form1->endSession(false); });
+    XsmpClient session(sessionManager);
+    LogoutSequence logout(session, *Form1);
     guarded(platform, [] { Form1->LoadSettings(); });
     Form1->show();
     const int result = QApplication::exec();

@@ -57,6 +57,9 @@ public:
     virtual void alarmMissed(const QString& /*alarmTime*/) {}
     // Called when the user switches the alarm OFF from the notification.
     std::function<void()> onAlarmOffRequested;
+    // The window the user works in (the main window, or the mini timer while it
+    // shows): dialogs and the windows shown modally belong to it.
+    std::function<QWidget*()> currentWindow;
 
     QString applicationTitle() const { return m_title; }
     void setApplicationTitle(const QString& title) { m_title = title; }

@@ -1,6 +1,7 @@
 #include "app/qtplatform.h"
 
 #include "app/desktopattention.h"
+#include "app/placement.h"
 #include "sound/beeper.h"
 
 #include <QAbstractButton>
@@ -9,14 +10,20 @@
 #include <QDBusConnection>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProxyStyle>
+#include <QScreen>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -45,10 +52,36 @@ void dropWarnings(QtMsgType type, const QMessageLogContext& context, const QStri
     if (type != QtWarningMsg) handlerBeforeHelp(type, context, text);
 }
 
+// The program's own button order, "OK" left of "ｷｬﾝｾﾙ", whatever the desktop's
+// convention; everything else as the application's style draws it.
+class OwnButtonOrder : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_DialogButtonLayout) return QDialogButtonBox::WinLayout;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+void keepOwnButtonOrder(QMessageBox& box) {
+    auto* buttons = box.findChild<QDialogButtonBox*>();
+    if (!buttons) return;
+    auto* style = new OwnButtonOrder(QApplication::style()->name());
+    style->setParent(&box);
+    buttons->setStyle(style);
+}
+
 }  // namespace
 
-void runModal(QWidget* window) {
+void runModal(QWidget* window, QWidget* owner) {
     QPointer<QWidget> guard(window);
+    if (window->windowType() == Qt::Dialog) {
+        // The windows made at start-up keep their own flags and stay top-level.
+        window->winId();
+        window->windowHandle()->setTransientParent(
+            owner && owner->isVisible() ? owner->windowHandle() : nullptr);
+    }
     window->setWindowModality(Qt::ApplicationModal);
     window->show();
     window->raise();
@@ -61,6 +94,23 @@ void runModal(QWidget* window) {
         window->hide();
         window->setWindowModality(Qt::NonModal);
     }
+}
+
+void centreOnOwner(QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    const QWindow* owner = handle ? handle->transientParent() : nullptr;
+    if (!owner || !owner->isVisible()) {
+        centreOnScreen(window);
+        return;
+    }
+    const QRect area = owner->screen()->availableGeometry();
+    const QSize size = window->frameGeometry().size();
+    QPoint topLeft = owner->frameGeometry().center() - QPoint(size.width() / 2, size.height() / 2);
+    topLeft.setX(std::clamp(topLeft.x(), area.left(),
+                            std::max(area.left(), area.right() + 1 - size.width())));
+    topLeft.setY(std::clamp(topLeft.y(), area.top(),
+                            std::max(area.top(), area.bottom() + 1 - size.height())));
+    window->move(topLeft);
 }
 
 QString helpDocumentFor(const QString& helpFile) {
@@ -106,44 +156,63 @@ void QtPlatform::messageBeep(unsigned type) {
 
 void QtPlatform::setForegroundWindow(QWidget* window) {
     if (!window) return;
+    // The keyboard stays with the program the user is typing in: a key meant
+    // for it must never reach the switch. Only a program that has the keyboard
+    // already may move it to the ringing window.
     if (window->isHidden()) window->show();
     window->raise();
-    window->activateWindow();
+    // A question or window open over it stays in front (without a window manager
+    // nothing else keeps it there).
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != window)
+        modal->raise();
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive) window->activateWindow();
     // Where the desktop refuses to raise (Wayland), the window is marked urgent.
     QApplication::alert(window);
 }
 
+QWidget* QtPlatform::dialogOwner() const {
+    QWidget* owner = currentWindow ? currentWindow() : nullptr;
+    // A dialog over a window that does not show would be placed by where that
+    // window will be; without an owner it is centred on the screen.
+    return owner && owner->isVisible() ? owner : nullptr;
+}
+
 bool QtPlatform::confirmWarning(const QString& text) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), text,
-                    QMessageBox::Ok | QMessageBox::Cancel);
+                    QMessageBox::Ok | QMessageBox::Cancel, dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("ｷｬﾝｾﾙ"));
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
+    keepOwnButtonOrder(box);
     return box.exec() == QMessageBox::Ok;
 }
 
 void QtPlatform::showMessage(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::Ok, dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
 
 void QtPlatform::showError(const QString& message) {
     QMessageBox box(QMessageBox::Critical, applicationTitle(), message + QLatin1Char('.'),
-                    QMessageBox::Ok);
+                    QMessageBox::Ok, dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
 
 void QtPlatform::showModal(QWidget* window) {
-    runModal(window);
+    runModal(window, dialogOwner());
 }
 
 void QtPlatform::quit() {
     QCoreApplication::exit(0);
+    // Asked inside a loop that runs before the main one (a message box at start-up),
+    // the main loop must end as soon as it starts.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 QString QtPlatform::executablePath() {
@@ -162,7 +231,7 @@ void QtPlatform::showHelp(const QString& helpFile, unsigned, unsigned) {
                     QStringLiteral("ヘルプを表示するプログラムがありません。\n"
                                    "ブラウザで次のファイルを開いてください。\n") +
                         page,
-                    QMessageBox::Ok, QApplication::activeWindow());
+                    QMessageBox::Ok, dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();

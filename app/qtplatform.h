@@ -31,13 +31,20 @@ public:
     void alarmMissed(const QString& alarmTime) override;
 
 private:
+    QWidget* dialogOwner() const;
+
     std::unique_ptr<Beeper> m_beeper;
     std::unique_ptr<QTimer> m_beeperRest;
     std::unique_ptr<DesktopAttention> m_attention;
 };
 
-// Shows a window application-modal in a nested event loop until it is hidden.
-void runModal(QWidget* window);
+// Shows a window application-modal in a nested event loop until it is hidden. A
+// dialog window stands over its owner (transient for it) while the owner shows.
+void runModal(QWidget* window, QWidget* owner = nullptr);
+
+// Centres a window on the window it stands over while that one shows (where the
+// desktop lets programs place windows), otherwise on the screen.
+void centreOnOwner(QWidget* window);
 
 // Which file the help request opens: the help file when it exists, otherwise the
 // program's own HTML help beside the executable.

@@ -250,6 +250,10 @@ void TForm1::bindEvents() {
     connect(K5, &QAction::triggered, this, [this] { run([this] { K5Click(); }); });
     connect(About1, &QAction::triggered, this, [this] { run([this] { About1Click(); }); });
     connect(Exit1, &QAction::triggered, this, [this] { run([this] { Exit1Click(); }); });
+    m_platform.currentWindow = [this]() -> QWidget* {
+        if (Form4 && Form4->MiniMode) return Form4;
+        return this;
+    };
     m_platform.onAlarmOffRequested = [this] {
         run([this] {
             if (switchIsOn()) BtnSetClick();
@@ -291,10 +295,29 @@ void TForm1::FormCloseQuery(bool& canClose) {
     if (canClose) SaveSettings();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+bool TForm1::closeQueryAllows() {
     bool canClose = true;
-    const bool answered = guarded(m_platform, [&] { FormCloseQuery(canClose); });
-    if (answered && canClose) {
+    return guarded(m_platform, [&] { FormCloseQuery(canClose); }) && canClose;
+}
+
+void TForm1::endSession(bool settingsSaved) {
+    if (m_ending) return;
+    m_ending = true;
+    if (!settingsSaved) {
+        try {
+            SaveSettings();
+        } catch (...) {
+        }
+    }
+    m_platform.quit();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (m_ending) {
+        event->accept();
+        return;
+    }
+    if (closeQueryAllows()) {
         event->accept();
         m_platform.quit();
     } else {
@@ -618,8 +641,11 @@ void TForm1::FormKeyPress(char& key) {
 
 namespace {
 
-// The character a key press types, as the classic key-press handlers see it.
+// The character a key press types, as the classic key-press handlers see it; 0
+// for keys that move the focus or work a shortcut, which keep their meaning.
 char typedCharacter(const QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return 0;
+    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) return 0;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return '\r';
     const QString text = event->text();
     if (text.size() == 1 && text.at(0).unicode() < 0x80) return char(text.at(0).unicode());

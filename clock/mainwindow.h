@@ -107,6 +107,13 @@ public:
     void SaveSettings();
     void ReadNowTime();
 
+    // The close query as a close runs it, errors shown: true when the close may go on
+    // (the settings are saved then).
+    bool closeQueryAllows();
+    // The desktop ends the program (a signal, the end of the session): no question,
+    // as no one is there to answer it, and a save that fails does not keep it running.
+    void endSession(bool settingsSaved);
+
     bool switchIsOn() const;
     QString helpFilePath() const;
 
@@ -154,6 +161,7 @@ private:
     // The wall clock at this tick and at the one before, to see a jump over the alarm.
     long long m_clock = 0;
     std::optional<long long> m_lastTickClock;
+    bool m_ending = false;
     QString m_helpFile;
     // WAVFILE as read, and the text shown for it in EdtWav.
     std::string m_wavBytes;

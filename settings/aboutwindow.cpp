@@ -1,7 +1,7 @@
 #include "settings/aboutwindow.h"
 
 #include "app/fonts.h"
-#include "app/placement.h"
+#include "app/qtplatform.h"
 #include "clock/imagecontrol.h"
 
 #include <QLabel>
@@ -79,6 +79,6 @@ void TForm2::showEvent(QShowEvent* event) {
     // Sized to their texts only now: measuring them would load the Mincho font,
     // which nothing else needs, into every running copy at start-up.
     for (QLabel* label : {LblTitle, Label2, Label3, LblVer, LblCopy}) label->adjustSize();
-    centreOnScreen(this);
+    centreOnOwner(this);
     Button1->setFocus();
 }

@@ -1,7 +1,7 @@
 #include "settings/settingswindow.h"
 
 #include "app/fonts.h"
-#include "app/placement.h"
+#include "app/qtplatform.h"
 #include "settings/radiogroup.h"
 
 #include <QCheckBox>
@@ -69,6 +69,6 @@ void TForm3::BtnOKClick() {
 
 void TForm3::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    centreOnScreen(this);
+    centreOnOwner(this);
     EdtWav->setFocus();
 }

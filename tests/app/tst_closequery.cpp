@@ -5,9 +5,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QProxyStyle>
 #include <QTest>
 
 namespace {
@@ -87,8 +89,20 @@ TEST_F(CloseQuery, ExitMenuGoesThroughTheSameQuery) {
     EXPECT_EQ(platform.quits, 0);
 }
 
-// The real warning dialog, answered the ways a user can.
+// The real warning dialog, answered the ways a user can, on a desktop whose
+// convention puts the cancel button first (as GNOME's does).
 TEST(WarningDialog, OnlyOkGivesOk) {
+    class CancelFirst : public QProxyStyle {
+    public:
+        using QProxyStyle::QProxyStyle;
+        int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                      QStyleHintReturn* data) const override {
+            if (hint == SH_DialogButtonLayout) return QDialogButtonBox::GnomeLayout;
+            return QProxyStyle::styleHint(hint, option, widget, data);
+        }
+    };
+    const QString styleName = QApplication::style()->name();
+    QApplication::setStyle(new CancelFirst(styleName));
     enum class Answer { ClickOk, Enter, ClickCancel, Escape, CloseBox };
     struct Case {
         Answer answer;
@@ -111,6 +125,7 @@ TEST(WarningDialog, OnlyOkGivesOk) {
             EXPECT_EQ(box->button(QMessageBox::Ok)->text(), QStringLiteral("OK"));
             EXPECT_EQ(box->button(QMessageBox::Cancel)->text(), QStringLiteral("ｷｬﾝｾﾙ"));
             EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
+            EXPECT_LT(box->button(QMessageBox::Ok)->x(), box->button(QMessageBox::Cancel)->x());
             checked = true;
             switch (c.answer) {
                 case Answer::ClickOk:
@@ -135,6 +150,7 @@ TEST(WarningDialog, OnlyOkGivesOk) {
                   c.result);
         EXPECT_TRUE(checked);
     }
+    QApplication::setStyle(styleName);
 }
 
 TEST(ErrorBox, ShowsTheMessageWithAFullStopUnderTheTitle) {

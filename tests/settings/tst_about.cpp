@@ -130,6 +130,7 @@ TEST(HelpWithoutViewer, ABoxNamesThePagesFullPath) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QtPlatform platform;
     platform.setApplicationTitle(u"ぴぴろん"_s);
+    platform.currentWindow = [&window] { return &window; };
 
     QString title, text;
     QWidget* parent = nullptr;

@@ -11,13 +11,16 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QProxyStyle>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -45,6 +48,9 @@ protected:
 private:
     QEventLoop* m_loop;
 };
+
+// xdg-open that fails within this time found nothing to show the page with.
+constexpr qint64 kHelpViewerVerdictMs = 10000;
 
 // Holds back Qt's warning that no viewer could be started: the box says it instead.
 QtMessageHandler handlerBeforeHelp = nullptr;
@@ -125,7 +131,8 @@ QString helpDocumentFor(const QString& helpFile) {
 QtPlatform::QtPlatform()
     : m_beeper(std::make_unique<Beeper>()),
       m_beeperRest(std::make_unique<QTimer>()),
-      m_attention(std::make_unique<DesktopAttention>(QDBusConnection::sessionBus())) {
+      m_attention(std::make_unique<DesktopAttention>(QDBusConnection::sessionBus())),
+      m_helpAnswers(std::make_unique<QObject>()) {
     // The sound device is let go once the beeps are over; beeps a second apart
     // in the alarm minute keep it open.
     m_beeperRest->setSingleShot(true);
@@ -221,12 +228,42 @@ QString QtPlatform::executablePath() {
 
 void QtPlatform::showHelp(const QString& helpFile, unsigned, unsigned) {
     // The viewer is a program of its own: started, never waited for. Where the
-    // desktop has none, the user is told in the window rather than Qt on stderr.
+    // desktop has none, the user is told in the window rather than on stderr.
     const QString page = helpDocumentFor(helpFile);
-    handlerBeforeHelp = qInstallMessageHandler(dropWarnings);
-    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(page));
-    qInstallMessageHandler(handlerBeforeHelp);
-    if (opened) return;
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        handlerBeforeHelp = qInstallMessageHandler(dropWarnings);
+        const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+        qInstallMessageHandler(handlerBeforeHelp);
+        if (!opened) showNoHelpViewer(page);
+        return;
+    }
+    // Qt would report success as soon as xdg-open starts; that it found no browser
+    // shows only in its exit status. Once a browser runs, xdg-open may wait for it
+    // and end much later with the browser's status, which says nothing of the page.
+    // The process has no parent: the program's end must not end the viewer.
+    auto* viewer = new QProcess;
+    viewer->setStandardOutputFile(QProcess::nullDevice());
+    viewer->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(viewer, &QProcess::finished, viewer, &QObject::deleteLater);
+    QElapsedTimer started;
+    started.start();
+    QObject::connect(viewer, &QProcess::finished, m_helpAnswers.get(),
+                     [this, page, started](int code, QProcess::ExitStatus status) {
+                         if (status == QProcess::NormalExit && code != 0 &&
+                             started.elapsed() < kHelpViewerVerdictMs)
+                             showNoHelpViewer(page);
+                     });
+    QObject::connect(viewer, &QProcess::errorOccurred, m_helpAnswers.get(),
+                     [this, viewer, page](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart) return;
+                         viewer->deleteLater();
+                         showNoHelpViewer(page);
+                     });
+    viewer->start(opener, {QUrl::fromLocalFile(page).toString()});
+}
+
+void QtPlatform::showNoHelpViewer(const QString& page) {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(),
                     QStringLiteral("ヘルプを表示するプログラムがありません。\n"
                                    "ブラウザで次のファイルを開いてください。\n") +

@@ -5,6 +5,7 @@
 #include <memory>
 
 class Beeper;
+class QObject;
 class QTimer;
 class DesktopAttention;
 
@@ -32,10 +33,13 @@ public:
 
 private:
     QWidget* dialogOwner() const;
+    void showNoHelpViewer(const QString& page);
 
     std::unique_ptr<Beeper> m_beeper;
     std::unique_ptr<QTimer> m_beeperRest;
     std::unique_ptr<DesktopAttention> m_attention;
+    // Answers from help viewers still running end with the platform.
+    std::unique_ptr<QObject> m_helpAnswers;
 };
 
 // Shows a window application-modal in a nested event loop until it is hidden. A

@@ -78,9 +78,9 @@ expect_sound() {
 for name in beside config; do cp "$prefix/lib/pipiron/media/tada.wav" "$home/sounds/$name.wav"; done
 installed=$prefix/bin/pipiron
 expect_sound "$(realpath "$prefix/lib/pipiron/media/tada.wav")" "" env PATH= "${menu_command[@]}"
-[ -d "$config" ] || { echo "no settings folder $config"; exit 1; }
-# (Once an end by a signal saves, the run before may have left a file there.)
-rm -f "$config/pipiron.ini"
+# The end by SIGTERM saved the settings there, and nothing into the prefix.
+grep -q '^WAVFILE=c:' "$config/pipiron.ini" 2>/dev/null || { echo "no settings in $config"; exit 1; }
+rm "$config/pipiron.ini"
 printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/beside.wav" >"$prefix/lib/pipiron/pipiron.ini"
 expect_sound "$home/sounds/beside.wav" "" "$installed"
 printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/config.wav" >"$config/pipiron.ini"

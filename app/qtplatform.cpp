@@ -1,6 +1,7 @@
 #include "app/qtplatform.h"
 
 #include "app/desktopattention.h"
+#include "sound/audioengine.h"
 #include "sound/beeper.h"
 
 #include <QAbstractButton>
@@ -65,20 +66,21 @@ QString helpDocumentFor(const QString& helpFile) {
 
 QtPlatform::QtPlatform()
     : m_beeper(std::make_unique<Beeper>()),
-      m_beeperRest(std::make_unique<QTimer>()),
       m_attention(std::make_unique<DesktopAttention>(QDBusConnection::sessionBus())) {
-    // The sound device is let go once the beeps are over; beeps a second apart
-    // in the alarm minute keep it open.
-    m_beeperRest->setSingleShot(true);
-    m_beeperRest->setInterval(1500);
-    QObject::connect(m_beeperRest.get(), &QTimer::timeout, m_beeperRest.get(),
-                     [this] { m_beeper->releaseIfQuiet(); });
+    // A ring that finds no sound device only on the sound's own thread still beeps.
+    AudioEngine::instance().setUnheardHandler([] {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app, [] { QApplication::beep(); }, Qt::QueuedConnection);
+    });
     QObject::connect(m_attention.get(), &DesktopAttention::offRequested, m_attention.get(), [this] {
         if (onAlarmOffRequested) onAlarmOffRequested();
     });
 }
 
-QtPlatform::~QtPlatform() = default;
+QtPlatform::~QtPlatform() {
+    AudioEngine::instance().setUnheardHandler(nullptr);
+}
 
 LocalTime QtPlatform::localTime() {
     const QTime now = QTime::currentTime();
@@ -86,11 +88,7 @@ LocalTime QtPlatform::localTime() {
 }
 
 void QtPlatform::messageBeep(unsigned type) {
-    if (!m_beeper->beep(type)) {
-        QApplication::beep();
-        return;
-    }
-    m_beeperRest->start();
+    if (!m_beeper->beep(type)) QApplication::beep();
 }
 
 void QtPlatform::setForegroundWindow(QWidget* window) {

@@ -5,10 +5,9 @@
 #include <memory>
 
 class Beeper;
-class QTimer;
 class DesktopAttention;
 
-// The desktop as Qt, SDL2_mixer and the session bus offer it.
+// The desktop as Qt, the sound engine and the session bus offer it.
 class QtPlatform : public Platform {
 public:
     QtPlatform();
@@ -30,7 +29,6 @@ public:
 
 private:
     std::unique_ptr<Beeper> m_beeper;
-    std::unique_ptr<QTimer> m_beeperRest;
     std::unique_ptr<DesktopAttention> m_attention;
 };
 

@@ -1,4 +1,6 @@
 #include "app/handlerguard.h"
+#include "app/programimage.h"
+#include "app/programstyle.h"
 #include "app/qtplatform.h"
 #include "app/windowset.h"
 #include "clock/mainwindow.h"
@@ -6,6 +8,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QPixmap>
 #include <QSessionManager>
 
 namespace {
@@ -29,8 +32,9 @@ public:
 int main(int argc, char* argv[]) {
     PipironApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(new ProgramStyle);
     QGuiApplication::setDesktopFileName(QStringLiteral("pipiron"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/mainicon.xpm")));
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(programImage(u"mainicon"))));
 
     QtPlatform platform;
     app.platform = &platform;

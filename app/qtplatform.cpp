@@ -64,18 +64,25 @@ QString helpDocumentFor(const QString& helpFile) {
     return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".html");
 }
 
-QtPlatform::QtPlatform()
-    : m_beeper(std::make_unique<Beeper>()),
-      m_attention(std::make_unique<DesktopAttention>(QDBusConnection::sessionBus())) {
+QtPlatform::QtPlatform() : m_beeper(std::make_unique<Beeper>()) {
     // A ring that finds no sound device only on the sound's own thread still beeps.
     AudioEngine::instance().setUnheardHandler([] {
         if (QCoreApplication* app = QCoreApplication::instance())
             QMetaObject::invokeMethod(
                 app, [] { QApplication::beep(); }, Qt::QueuedConnection);
     });
-    QObject::connect(m_attention.get(), &DesktopAttention::offRequested, m_attention.get(), [this] {
-        if (onAlarmOffRequested) onAlarmOffRequested();
-    });
+}
+
+// The session bus is first needed when the alarm is armed, not at start-up.
+DesktopAttention& QtPlatform::attention() {
+    if (!m_attention) {
+        m_attention = std::make_unique<DesktopAttention>(QDBusConnection::sessionBus());
+        QObject::connect(m_attention.get(), &DesktopAttention::offRequested, m_attention.get(),
+                         [this] {
+                             if (onAlarmOffRequested) onAlarmOffRequested();
+                         });
+    }
+    return *m_attention;
 }
 
 QtPlatform::~QtPlatform() {
@@ -143,13 +150,13 @@ void QtPlatform::showHelp(const QString& helpFile, unsigned, unsigned) {
 }
 
 void QtPlatform::alarmRinging(const QString& alarmTime) {
-    m_attention->alarmStarted(alarmTime);
+    attention().alarmStarted(alarmTime);
 }
 
 void QtPlatform::alarmSilenced() {
-    m_attention->alarmEnded();
+    if (m_attention) m_attention->alarmEnded();
 }
 
 void QtPlatform::setAlarmArmed(bool armed) {
-    m_attention->setArmed(armed);
+    if (armed || m_attention) attention().setArmed(armed);
 }

@@ -28,6 +28,8 @@ public:
     void setAlarmArmed(bool armed) override;
 
 private:
+    DesktopAttention& attention();
+
     std::unique_ptr<Beeper> m_beeper;
     std::unique_ptr<DesktopAttention> m_attention;
 };

@@ -5,6 +5,7 @@
 #include "sound/soundlog.h"
 #include "sound/wavclip.h"
 
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,9 +22,9 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 constexpr int kRate = 44100;
-// 512 frames (12 ms) put the first sample of a ring within a few milliseconds of
+// 256 frames (6 ms) put the first sample of a ring within a few milliseconds of
 // its tick, and Stop silences as quickly.
-constexpr int kBufferFrames = 512;
+constexpr int kBufferFrames = 256;
 constexpr std::size_t kDecodeFrames = 1024;
 constexpr unsigned kMaxChannels = 8;
 // Beeps a second apart, and a sound that starts again at the tick after its
@@ -257,6 +258,7 @@ void AudioEngine::unheard() {
 }
 
 void AudioEngine::run() {
+    pthread_setname_np(pthread_self(), "pipiron-sound");
     for (;;) {
         std::deque<Command> commands;
         {

@@ -30,10 +30,11 @@ ALARMS_FILE=${ALARMS_FILE:-$BENCH_OUT/latency-alarms.txt}
 bench_start_pulse || exit 1
 recording=$BENCH_TMP/monitor.raw
 parec -d bench.monitor --format=s16le --rate=$RATE --channels=1 --raw --latency-msec=20 \
-    >"$recording" &
+    >"$recording" 2>>"$BENCH_TMP/programs.log" &
 BENCH_PIDS+=($!)
 mkfifo "$BENCH_TMP/clicks"
-"$BUILD_DIR/bench_click" <"$BENCH_TMP/clicks" >"$BENCH_TMP/clicks-heard" &
+"$BUILD_DIR/bench_click" <"$BENCH_TMP/clicks" >"$BENCH_TMP/clicks-heard" \
+    2>>"$BENCH_TMP/programs.log" &
 BENCH_PIDS+=($!)
 exec 3>"$BENCH_TMP/clicks"
 bench_start_xvfb || exit 1

@@ -163,7 +163,6 @@ struct AudioEngine::Device {
         makeConverter();
         voice = Voice::Playing;
         engine->m_soundPlaying = true;
-        ++engine->m_soundStarts;
     }
 
     void startBeep(unsigned type) {
@@ -212,6 +211,11 @@ void AudioEngine::loadSound(int fd) {
 }
 
 void AudioEngine::dropSound() {
+    {
+        // A file still being read must not come back as the sound.
+        const std::lock_guard lock(m_mutex);
+        ++m_loadsPosted;
+    }
     m_soundState = SoundState::None;
     post({Command::Kind::Drop});
 }
@@ -384,7 +388,6 @@ void AudioEngine::load(int fd, int number) {
     d.unlock();
     m_soundPlaying = false;
     m_heardFrames = 0;
-    m_soundStarts = 0;
 
     const std::lock_guard lock(m_mutex);
     if (number != m_loadsPosted) return;  // another file is on its way

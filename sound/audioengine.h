@@ -45,8 +45,6 @@ public:
     bool soundPlaying() const { return m_soundPlaying; }
     // Seconds of the sound heard since its beginning.
     double soundPosition() const;
-    // How often the sound has started from its beginning since it was loaded.
-    int soundStarts() const { return m_soundStarts; }
     // The last attempt to open the device failed, or the device went away while
     // open: a ring now cannot be heard through it.
     bool deviceLost() const { return m_deviceLost; }
@@ -87,6 +85,5 @@ private:
     std::atomic<double> m_soundLength{0};
     std::atomic<bool> m_soundPlaying{false};
     std::atomic<std::uint64_t> m_heardFrames{0};
-    std::atomic<int> m_soundStarts{0};
     std::atomic<bool> m_deviceLost{false};
 };

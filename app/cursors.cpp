@@ -1,5 +1,7 @@
 #include "app/cursors.h"
 
+#include "app/programimage.h"
+
 #include <QBitmap>
 #include <QCursor>
 #include <QImage>
@@ -18,7 +20,7 @@ QMap<int, QCursor>& table() {
 }  // namespace
 
 void registerResourceCursor(int number, const QString& resourceName) {
-    const QImage image(QStringLiteral(":/icons/%1.xpm").arg(resourceName.toLower()));
+    const QImage image = programImage(resourceName.toLower());
     if (image.isNull()) return;
     table().insert(number, QCursor(QPixmap::fromImage(image), 0, 0));
 }

@@ -1,6 +1,8 @@
 #include "app/commandline.h"
 #include "app/handlerguard.h"
 #include "app/logoutsequence.h"
+#include "app/programimage.h"
+#include "app/programstyle.h"
 #include "app/qtplatform.h"
 #include "app/terminationsignals.h"
 #include "app/windowset.h"
@@ -10,6 +12,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QPixmap>
 
 namespace {
 
@@ -36,8 +39,9 @@ int main(int argc, char* argv[]) {
     // Taken from here on; read once the windows exist and a loop runs.
     TerminationSignals terminationSignals;
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(new ProgramStyle);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pipiron.Pipiron"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/mainicon.xpm")));
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(programImage(u"mainicon"))));
 
     QtPlatform platform;
     app.platform = &platform;

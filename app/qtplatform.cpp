@@ -2,6 +2,7 @@
 
 #include "app/desktopattention.h"
 #include "app/placement.h"
+#include "sound/audioengine.h"
 #include "sound/beeper.h"
 
 #include <QAbstractButton>
@@ -129,22 +130,30 @@ QString helpDocumentFor(const QString& helpFile) {
 }
 
 QtPlatform::QtPlatform()
-    : m_beeper(std::make_unique<Beeper>()),
-      m_beeperRest(std::make_unique<QTimer>()),
-      m_attention(std::make_unique<DesktopAttention>(QDBusConnection::sessionBus())),
-      m_helpAnswers(std::make_unique<QObject>()) {
-    // The sound device is let go once the beeps are over; beeps a second apart
-    // in the alarm minute keep it open.
-    m_beeperRest->setSingleShot(true);
-    m_beeperRest->setInterval(1500);
-    QObject::connect(m_beeperRest.get(), &QTimer::timeout, m_beeperRest.get(),
-                     [this] { m_beeper->releaseIfQuiet(); });
-    QObject::connect(m_attention.get(), &DesktopAttention::offRequested, m_attention.get(), [this] {
-        if (onAlarmOffRequested) onAlarmOffRequested();
+    : m_beeper(std::make_unique<Beeper>()), m_helpAnswers(std::make_unique<QObject>()) {
+    // A ring that finds no sound device only on the sound's own thread still beeps.
+    AudioEngine::instance().setUnheardHandler([] {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app, [] { QApplication::beep(); }, Qt::QueuedConnection);
     });
 }
 
-QtPlatform::~QtPlatform() = default;
+// The session bus is first needed when the alarm is armed, not at start-up.
+DesktopAttention& QtPlatform::attention() {
+    if (!m_attention) {
+        m_attention = std::make_unique<DesktopAttention>(QDBusConnection::sessionBus());
+        QObject::connect(m_attention.get(), &DesktopAttention::offRequested, m_attention.get(),
+                         [this] {
+                             if (onAlarmOffRequested) onAlarmOffRequested();
+                         });
+    }
+    return *m_attention;
+}
+
+QtPlatform::~QtPlatform() {
+    AudioEngine::instance().setUnheardHandler(nullptr);
+}
 
 LocalTime QtPlatform::localTime() {
     // Date and time from one reading, so that midnight cannot fall between them.
@@ -154,11 +163,7 @@ LocalTime QtPlatform::localTime() {
 }
 
 void QtPlatform::messageBeep(unsigned type) {
-    if (!m_beeper->beep(type)) {
-        QApplication::beep();
-        return;
-    }
-    m_beeperRest->start();
+    if (!m_beeper->beep(type)) QApplication::beep();
 }
 
 void QtPlatform::setForegroundWindow(QWidget* window) {
@@ -275,21 +280,21 @@ void QtPlatform::showNoHelpViewer(const QString& page) {
 }
 
 void QtPlatform::alarmRinging(const QString& alarmTime) {
-    m_attention->alarmStarted(alarmTime);
+    attention().alarmStarted(alarmTime);
 }
 
 void QtPlatform::alarmSilenced() {
-    m_attention->alarmEnded();
+    if (m_attention) m_attention->alarmEnded();
 }
 
 void QtPlatform::setAlarmArmed(bool armed) {
-    m_attention->setArmed(armed);
+    if (armed || m_attention) attention().setArmed(armed);
 }
 
 void QtPlatform::alarmRang(const QString& alarmTime) {
-    m_attention->alarmRang(alarmTime);
+    attention().alarmRang(alarmTime);
 }
 
 void QtPlatform::alarmMissed(const QString& alarmTime) {
-    m_attention->alarmMissed(alarmTime);
+    attention().alarmMissed(alarmTime);
 }

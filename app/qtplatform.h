@@ -6,10 +6,9 @@
 
 class Beeper;
 class QObject;
-class QTimer;
 class DesktopAttention;
 
-// The desktop as Qt, SDL2_mixer and the session bus offer it.
+// The desktop as Qt, the sound engine and the session bus offer it.
 class QtPlatform : public Platform {
 public:
     QtPlatform();
@@ -34,9 +33,9 @@ public:
 private:
     QWidget* dialogOwner() const;
     void showNoHelpViewer(const QString& page);
+    DesktopAttention& attention();
 
     std::unique_ptr<Beeper> m_beeper;
-    std::unique_ptr<QTimer> m_beeperRest;
     std::unique_ptr<DesktopAttention> m_attention;
     // Answers from help viewers still running end with the platform.
     std::unique_ptr<QObject> m_helpAnswers;

@@ -41,11 +41,29 @@ bench_free_display() {
 
 mkdir -p "$BENCH_OUT"
 
+# A session bus of the bench's own, as every desktop session has one: without
+# it each program would have D-Bus autolaunch a daemon for its display.
+bench_start_bus() {
+    [[ -n ${BENCH_BUS_PID:-} ]] && return 0
+    dbus-daemon --session --nofork --nopidfile --address="unix:path=$BENCH_TMP/bus" \
+        >/dev/null 2>&1 &
+    BENCH_BUS_PID=$!
+    BENCH_PIDS+=("$BENCH_BUS_PID")
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$BENCH_TMP/bus
+    for _ in $(seq 100); do
+        [[ -S $BENCH_TMP/bus ]] && return 0
+        sleep 0.05
+    done
+    echo "dbus-daemon did not start" >&2
+    return 1
+}
+
 # Starts Xvfb on a free display; sets XVFB_DISPLAY once the server accepts
 # clients. Another session may take the same number at the same moment: the
 # server must hold the display's lock itself, otherwise the next number is tried.
 bench_start_xvfb() {
     local n pid attempt
+    bench_start_bus || return 1
     n=$(bench_free_display)
     for attempt in 1 2 3 4 5; do
         Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$BENCH_TMP/xvfb.$n.log" 2>&1 &
@@ -74,7 +92,7 @@ bench_start() {
     shift
     pidfile=$BENCH_TMP/pid.$RANDOM$RANDOM
     # shellcheck disable=SC2016  # $$ is the shell that becomes the program
-    env DISPLAY="$display" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy \
+    env DISPLAY="$display" QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER="${BENCH_AUDIODRIVER:-dummy}" \
         sh -c 'echo $$ >"$0"; exec "$@"' "$pidfile" "$@" \
         >>"$BENCH_TMP/programs.log" 2>&1 &
     BENCH_PIDS+=($!)
@@ -106,4 +124,86 @@ bench_default_programs() {
 bench_median() {
     sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1;
         if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# Starts a private PulseAudio whose one sink, "bench", plays into nothing (its
+# monitor can be recorded); exports PULSE_SERVER for the programs started after.
+bench_start_pulse() {
+    local dir
+    dir=$(mktemp -d "$BENCH_TMP/pulse.XXXXXX")
+    mkdir -p "$dir/run"
+    XDG_RUNTIME_DIR=$dir/run pulseaudio -n --daemonize=no --exit-idle-time=-1 \
+        --use-pid-file=no --disable-shm=yes --log-target="file:$dir/pulse.log" \
+        -L "module-null-sink sink_name=bench rate=44100 channels=2" \
+        -L "module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
+        >/dev/null 2>&1 &
+    PULSE_PID=$!
+    BENCH_PIDS+=("$PULSE_PID")
+    export PULSE_SERVER=unix:$dir/native
+    for _ in $(seq 100); do
+        pactl info >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    echo "PulseAudio did not start (see $dir/pulse.log)" >&2
+    return 1
+}
+
+bench_stop_pulse() {
+    kill "$PULSE_PID" 2>/dev/null
+    wait "$PULSE_PID" 2>/dev/null
+    unset PULSE_SERVER
+}
+
+# A copy of ぴぴろん in a folder of its own, so that its settings file is the
+# bench's: "wav" with the chime beside it, "beep" without (the alarm beeps).
+bench_program_copy() {
+    local dir=$BENCH_TMP/program-$1
+    mkdir -p "$dir"
+    cp "$BUILD_DIR/pipiron" "$dir/"
+    if [[ $1 == wav ]]; then
+        mkdir -p "$dir/media"
+        cp "$BUILD_DIR/media/tada.wav" "$dir/media/"
+    fi
+    echo "$dir/pipiron"
+}
+
+# BENCH_FAKE_OFFSET: the whole seconds that put a clock started now at second $1
+# of a minute; BENCH_ALARM_AT: the wall-clock second at which its next minute starts.
+bench_fake_offset() {
+    local now
+    now=$(date +%s)
+    BENCH_FAKE_OFFSET=$(((($1 - now % 60) + 60) % 60))
+    BENCH_ALARM_AT=$(((now + BENCH_FAKE_OFFSET) / 60 * 60 + 60 - BENCH_FAKE_OFFSET))
+}
+
+# Runs a command line under a clock $1 seconds ahead of the wall clock.
+bench_faketime_env() {
+    echo LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1 FAKETIME="+$1" \
+        FAKETIME_DONT_FAKE_MONOTONIC=1
+}
+
+# The main window of ぴぴろん on display $1 once it shows; with $2 = beep, the
+# message box about the missing sound file is answered first.
+bench_main_window() {
+    local display=$1 box
+    if [[ ${2:-} == beep ]]; then
+        box=$(DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --name '^pipiron$' |
+            head -1) || return 1
+        DISPLAY=$display xdotool windowfocus --sync "$box" key Return
+    fi
+    DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --name '^ぴぴろん$' | head -1
+}
+
+# Clicks the control at ($2, $3) of the main window's client area (below the
+# menu bar), as laid out: BtnUp at 204,172, the switch at 32,196 (OFF) or 32,180 (ON).
+bench_click_control() {
+    local window=$1 x=$2 y=$3 height
+    height=$(DISPLAY=$XVFB_DISPLAY xdotool getwindowgeometry "$window" |
+        awk '/Geometry/ { split($2, s, "x"); print s[2] }')
+    DISPLAY=$XVFB_DISPLAY xdotool mousemove --window "$window" "$x" $((height - 222 + y)) click 1
+}
+
+# Sets the alarm of the main window $1 one minute on and switches it ON.
+bench_arm_next_minute() {
+    bench_click_control "$1" 204 172 && bench_click_control "$1" 32 196
 }

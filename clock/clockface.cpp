@@ -1,6 +1,7 @@
 #include "clock/clockface.h"
 
 #include "app/errors.h"
+#include "app/programimage.h"
 #include "clock/hands.h"
 
 #include <QPainter>
@@ -11,9 +12,9 @@ namespace {
 
 const QRect kClockRect(0, 0, kFaceSize, kFaceSize);
 
-QImage loadPicture(const QString& path) {
-    QImage picture(path);
-    if (picture.isNull()) throw AppError(path.toStdString() + " cannot be read");
+QImage loadPicture(QStringView name) {
+    QImage picture = programImage(name);
+    if (picture.isNull()) throw AppError(name.toString().toStdString() + " cannot be read");
     return picture.convertToFormat(QImage::Format_RGB32);
 }
 
@@ -33,8 +34,7 @@ void drawHand(QPainter& painter, HandPoint end, int width) {
 }  // namespace
 
 ClockPictures loadClockPictures() {
-    return {loadPicture(QStringLiteral(":/pictures/dial.bmp")),
-            loadPicture(QStringLiteral(":/pictures/mask.bmp"))};
+    return {loadPicture(u"dial"), loadPicture(u"mask")};
 }
 
 QImage newFaceImage() {

@@ -41,6 +41,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cstdio>
 #include <utility>
 
 TForm1* Form1 = nullptr;
@@ -52,6 +53,7 @@ constexpr std::uint32_t kMaroon = 0x000080;
 constexpr int kLeverTopOn = 168;
 constexpr int kLeverTopOff = 184;
 constexpr int kTickLateMs = 5;
+constexpr int kPrepareSecond = 58;
 const char* const kSection = "SETUP";
 const char* const kDefaultWav = "c:\\windows\\media\\tada.wav";
 
@@ -85,6 +87,14 @@ QPushButton* stepButton(QWidget* parent, const QRect& place, const QString& capt
     button->setFont(msPGothic(16, true));
     button->setToolTip(hint);
     return button;
+}
+
+// The minute after `now` as the clock shows it ("HH:MM").
+TimeText comingMinute(const LocalTime& now) {
+    const int minutes = (now.hour * 60 + now.minute + 1) % (24 * 60);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
+    return TimeText(text);
 }
 
 TImage* hiddenImage(QWidget* parent, const QRect& place) {
@@ -403,14 +413,14 @@ void TForm1::followWindowColours() {
 
 void TForm1::tick() {
     run([this] { Timer1Timer(); });
-    // Between alarms the sound device is closed, after the tick's work is done.
-    if (WavReady) MediaPlayer.releaseIfIdle();
+    const LocalTime now = m_platform.localTime();
+    // The sound of an armed alarm is made ready in the last seconds before its
+    // minute, so that the ring is heard at its first tick.
+    if (now.second >= kPrepareSecond && switchIsOn() && comingMinute(now) == AlarmTime)
+        MediaPlayer.prepare();
     // Each tick is re-armed from the wall clock so that ticks stay a few
     // milliseconds after the whole second, whatever drift, clock change or resume.
-    if (Timer1->isActive()) {
-        const int ms = std::clamp(m_platform.localTime().millisecond, 0, 999);
-        Timer1->start(1000 - ms + kTickLateMs);
-    }
+    if (Timer1->isActive()) Timer1->start(1000 - std::clamp(now.millisecond, 0, 999) + kTickLateMs);
 }
 
 void TForm1::ReadNowTime() {
@@ -465,10 +475,7 @@ void TForm1::Timer1Timer() {
     if (!switchIsOn()) return;
     if (!Ringing) m_platform.alarmRinging(QString::fromStdString(AlarmTime.str()));
     Ringing = true;
-    if (WavReady)
-        MediaPlayer.Play();
-    else
-        m_platform.messageBeep(0);
+    if (!WavReady || !MediaPlayer.Play()) m_platform.messageBeep(0);
     if (miniMode && switchIsOn()) {
         if (!mini->ImgTimer1->isHidden()) {
             mini->ImgTimer3->hide();
@@ -538,6 +545,8 @@ void TForm1::DrawClock(bool setFace, const TimeText& time) {
     DrawFace();
     drawHands(ImgBK->canvas(), hour, minute);
     TImage* face = setFace ? ImgSet : ImgNow;
+    // An unchanged face is not pushed to the screen again.
+    if (face->picture() == ImgBK->canvas()) return;
     copyFace(face->canvas(), ImgBK->canvas());
     face->changed();
 }
@@ -761,6 +770,8 @@ bool TForm1::ApplySettings() {
         MediaPlayer.Open();
         return true;
     } catch (const std::exception&) {
+        // The old sound is closed: ticks inside the message box beep already.
+        WavReady = false;
         m_platform.messageBeep(48);
         m_platform.showMessage(
             QStringLiteral("ファイルが見つかりません\r\nMessageBeepを使用します"));

@@ -3,6 +3,7 @@
 #include "app/fonts.h"
 #include "app/handlerguard.h"
 #include "app/placement.h"
+#include "app/programimage.h"
 #include "clock/imagecontrol.h"
 #include "clock/mainwindow.h"
 
@@ -23,7 +24,7 @@ namespace {
 TImage* icon(QWidget* parent, const QString& name, bool visible) {
     auto* image = new TImage(parent);
     image->setGeometry(TForm4::kFrame + 1, TForm4::kFrame, 32, 32);
-    image->setPicture(QImage(QStringLiteral(":/icons/%1.xpm").arg(name)));
+    image->setPicture(programImage(name));
     // Presses anywhere belong to the window: they move it or open its menu.
     image->setAttribute(Qt::WA_TransparentForMouseEvents);
     image->setVisible(visible);

@@ -1,12 +1,4 @@
-# The clock icons and the hand cursor, compiled in as ":/icons/<name>.xpm".
-qt_add_resources(pipiron_ui "icons"
-  PREFIX "/icons"
-  BASE ${CMAKE_CURRENT_SOURCE_DIR}/icons
-  FILES
-    ${CMAKE_CURRENT_SOURCE_DIR}/icons/mainicon.xpm
-    ${CMAKE_CURRENT_SOURCE_DIR}/icons/timer2.xpm
-    ${CMAKE_CURRENT_SOURCE_DIR}/icons/timer3.xpm
-    ${CMAKE_CURRENT_SOURCE_DIR}/icons/dmouse.xpm)
+# The clock icons and the hand cursor are XPM sources compiled in by app/programimage.cpp.
 
 # Desktops want the program's icon at several sizes; the pixel art is scaled
 # without smoothing so that it stays crisp.

@@ -1,6 +1,7 @@
 #include "settings/aboutwindow.h"
 
 #include "app/fonts.h"
+#include "app/programimage.h"
 #include "app/qtplatform.h"
 #include "clock/imagecontrol.h"
 
@@ -48,7 +49,7 @@ TForm2::TForm2() {
                    QStringLiteral("Version"));
     Image1 = new TImage(this);
     Image1->setGeometry(8, 8, 33, 33);
-    Image1->setPicture(QImage(QStringLiteral(":/icons/mainicon.xpm")));
+    Image1->setPicture(programImage(u"mainicon"));
     Button1 = new QPushButton(QStringLiteral("ＯＫ"), this);
     Button1->setGeometry(120, 104, 65, 25);
     Button1->setFont(msPGothic(16, true));

@@ -2,14 +2,14 @@
 
 #include <string>
 
-// The alarm sound player on SDL2_mixer's music stream. One file at a time:
-// Open it (synchronously), Play it in the background, Stop it (keeping the
-// position) and SeekToStart. Play, Stop and SeekToStart on a player that is not
-// open raise EMCIDeviceError "MCI ﾃﾞﾊﾞｲｽがありません".
-// The music stream is one per process, so the program keeps one player.
+// The alarm sound player: one WAV file at a time. Open checks the file at once and
+// raises EMCIDeviceError when it cannot be played; its samples are then read into
+// memory, so that the sound stays playable until the next Open whatever becomes
+// of the file. Play, Stop and SeekToStart return at once and never raise: the
+// sound device is opened, fed and closed by the AudioEngine's own thread.
 class TMediaPlayer {
 public:
-    TMediaPlayer();
+    TMediaPlayer() = default;
     ~TMediaPlayer();
     TMediaPlayer(const TMediaPlayer&) = delete;
     TMediaPlayer& operator=(const TMediaPlayer&) = delete;
@@ -17,33 +17,26 @@ public:
     std::string FileName;
 
     // Closes an open sound first (which stops it), then opens FileName; raises
-    // EMCIDeviceError with the library's text, or "原因不明のｴﾗｰ", on any failure.
-    // Only WAV files (".wav", plain PCM or 32-bit float) are opened.
+    // EMCIDeviceError with the reason, or "原因不明のｴﾗｰ", on any failure.
     void Open();
-    // Returns at once and never raises for an open player: a sound still playing
-    // goes on, a sound that has reached its end starts again from its beginning.
-    void Play();
+    // A sound still playing goes on, a sound that has reached its end starts again
+    // from its beginning. False when the sound cannot be heard now (no sound is
+    // open, its samples could not be read, no device): the caller beeps instead.
+    bool Play();
+    // Silent at once, keeping the position.
     void Stop();
     void SeekToStart();
-    // Stops and releases the sound and the audio device; also done by the destructor.
     void Close();
-    // Lets the audio device go while the sound stands at its start (after Open or
-    // SeekToStart); the next Play takes it again. Closing a device can take a
-    // while, so the owner calls this when it is not in a hurry.
-    void releaseIfIdle();
+    // Gets the device, the sound and the beeps ready for a ring that is about to
+    // start, so that its first sample follows the call within milliseconds.
+    void prepare();
 
-    bool isOpen() const;
+    bool isOpen() const { return m_open; }
     bool isPlaying() const;
-
     // Seconds from the beginning of the sound; its length once it has ended.
     double position() const;
     double length() const;
-    // How often the sound has started from its beginning since Open.
-    int startCount() const;
-    // The text of the last failure of Play, empty after a success.
-    const std::string& lastError() const;
 
 private:
-    struct Impl;
-    Impl* m_impl;
+    bool m_open = false;
 };

@@ -7,13 +7,15 @@ namespace {
 
 constexpr std::uint16_t kPcm = 1;
 constexpr std::uint16_t kFloat = 3;
+constexpr std::uint16_t kALaw = 6;
+constexpr std::uint16_t kMuLaw = 7;
 constexpr std::uint16_t kExtensible = 0xFFFE;
 constexpr int kMaxChunks = 4096;  // bounds the walk through a file of empty chunks
 constexpr std::uint32_t kMinRate = 1000;
 constexpr std::uint32_t kMaxRate = 384000;
 constexpr std::uint16_t kMaxChannels = 8;
 
-// The last 14 bytes of KSDATAFORMAT_SUBTYPE_PCM / _IEEE_FLOAT; the first two carry the tag.
+// The last 14 bytes of the KSDATAFORMAT_SUBTYPE_ GUIDs; the first two carry the tag.
 constexpr std::uint8_t kSubtypeTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                            0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
@@ -38,6 +40,7 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 
 bool codingSupported(std::uint16_t encoding, std::uint16_t bits) {
     if (encoding == kPcm) return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    if (encoding == kALaw || encoding == kMuLaw) return bits == 8;
     return encoding == kFloat && bits == 32;
 }
 

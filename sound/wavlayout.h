@@ -8,11 +8,10 @@
 #include <string>
 
 // Where the samples of a WAV file lie and how they are coded, found by walking the
-// file's chunks. Only plain PCM (8, 16, 24, 32 bits) and 32-bit float are accepted.
-// The decoder behind the player trusts whatever header it reads, so it is only ever
-// shown canonicalHeader() followed by the samples, never the file's own chunks.
+// file's chunks. Plain PCM (8, 16, 24, 32 bits), 32-bit float and 8-bit A-law and
+// μ-law are accepted: the codings our own decoding in WavClip knows.
 struct WavLayout {
-    std::uint16_t encoding = 0;  // 1 PCM, 3 IEEE float
+    std::uint16_t encoding = 0;  // 1 PCM, 3 IEEE float, 6 A-law, 7 μ-law
     std::uint16_t channels = 0;
     std::uint32_t sampleRate = 0;
     std::uint16_t bitsPerSample = 0;
@@ -29,6 +28,7 @@ struct WavLayout {
 
     unsigned frameSize() const { return channels * (bitsPerSample / 8u); }
     double seconds() const;
-    // RIFF/WAVE with a 16-byte "fmt " chunk and the "data" chunk header.
+    // RIFF/WAVE with a 16-byte "fmt " chunk and the "data" chunk header, for the
+    // files the program writes itself.
     std::array<std::uint8_t, 44> canonicalHeader() const;
 };

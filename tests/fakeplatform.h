@@ -25,6 +25,7 @@ public:
     std::vector<QString> errors;
     std::vector<QWidget*> modals;
     std::function<void(QWidget*)> onModal;  // acts inside the modal showing
+    std::function<void()> onMessage;        // acts while a message box is up
     int quits = 0;
     QString exe = QStringLiteral("/nonexistent/pipiron");
     std::vector<std::tuple<QString, unsigned, unsigned>> helps;
@@ -61,6 +62,7 @@ public:
     void showMessage(const QString& text) override {
         messages.push_back(text);
         messageTitles.push_back(applicationTitle());
+        if (onMessage) onMessage();
     }
     void showError(const QString& message) override { errors.push_back(message); }
     void showModal(QWidget* window) override {

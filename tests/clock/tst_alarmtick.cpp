@@ -196,6 +196,35 @@ TEST_F(AlarmTick, StartUpShowsTheTimeBeforeTheTimerFires) {
     EXPECT_EQ(Form1->ImgSet->picture(), Form1->ImgNow->picture());
 }
 
+// Nothing is pushed to the screen when nothing on it changes: the start-up
+// minute equals the alarm time, so its ticks run the whole redraw.
+TEST_F(AlarmTick, ATickThatChangesNothingRepaintsNothing) {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    platform.setTime(10, 10, 5);
+    start();
+    Form1->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
+    Form1->ImgNow->installEventFilter(&counter);
+    Form1->LblNow->installEventFilter(&counter);
+    for (int second = 6; second < 60; second += 9) {
+        platform.setTime(10, 10, second);
+        Form1->Timer1Timer();
+        QTest::qWait(1);
+    }
+    EXPECT_EQ(counter.paints, 0);
+    platform.setTime(10, 11, 0);
+    Form1->Timer1Timer();
+    QTest::qWait(1);
+    EXPECT_EQ(counter.paints, 2);
+    EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("10:11"));
+}
+
 TEST_F(AlarmTick, TheTickStaysOnTheWholeSecond) {
     platform.now = {8, 0, 0, 730};
     start();

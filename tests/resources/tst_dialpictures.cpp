@@ -1,3 +1,4 @@
+#include "app/programimage.h"
 #include "resources/gen/dialpictures.h"
 
 #include <gtest/gtest.h>
@@ -12,11 +13,9 @@ const QRgb kWhite = qRgb(255, 255, 255), kRed = qRgb(255, 0, 0), kBlack = qRgb(0
 
 TEST(DialPictures, CompiledInFilesAreWhatTheGeneratorDrawsInTheirOwnColours) {
     for (const auto& [name, drawn, colours] :
-         {std::tuple{"dial.bmp", drawDial(), QSet<QRgb>{kWhite, kRed, kBlack}},
-          std::tuple{"mask.bmp", drawDialMask(), QSet<QRgb>{kWhite, kBlack}}}) {
-        const QImage stored(QStringLiteral(":/pictures/") + QLatin1String(name));
-        EXPECT_EQ(stored.format(), QImage::Format_Indexed8) << name;
-        EXPECT_EQ(stored.colorCount(), 256) << name;
+         {std::tuple{"dial", drawDial(), QSet<QRgb>{kWhite, kRed, kBlack}},
+          std::tuple{"mask", drawDialMask(), QSet<QRgb>{kWhite, kBlack}}}) {
+        const QImage stored = programImage(QString::fromLatin1(name));
         EXPECT_EQ(stored.convertToFormat(QImage::Format_RGB32),
                   drawn.convertToFormat(QImage::Format_RGB32))
             << name << " is stale: run dialgen resources/pictures";

@@ -1,3 +1,5 @@
+#include "app/programimage.h"
+
 #include <QImage>
 #include <QSet>
 #include <QString>
@@ -8,8 +10,6 @@
 #include <utility>
 #include <vector>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 constexpr QRgb Black = 0xFF000000, Grey = 0xFF808080, Red = 0xFFFF0000, Yellow = 0xFFFFFF00,
@@ -18,8 +18,8 @@ const QSet<QRgb> kPalette{Black,      0xFF800000, 0xFF008000, 0xFF808000, 0xFF00
                           0xFF008080, 0xFFC0C0C0, Grey,       Red,        0xFF00FF00, Yellow,
                           0xFF0000FF, 0xFFFF00FF, Aqua,       White};
 
-QImage load(const QString& path) {
-    return QImage(path).convertToFormat(QImage::Format_ARGB32);
+QImage load(QStringView name) {
+    return programImage(name).convertToFormat(QImage::Format_ARGB32);
 }
 
 bool opaque(const QImage& image, int x, int y) {
@@ -44,7 +44,7 @@ TEST(Icons, AreThirtyTwoPixelPicturesInTheirColours) {
                     {"timer3", kPalette, true},
                     {"dmouse", {Black, White}, false}};
     for (const auto& [name, colours, clock] : pictures) {
-        const QImage image = load(u":/icons/%1.xpm"_s.arg(QLatin1String(name)));
+        const QImage image = load(QString::fromLatin1(name));
         ASSERT_EQ(image.size(), QSize(32, 32)) << name;
         expectOnly(image, colours, QLatin1String(name));
         // The clocks stand on the background; the cursor's hot spot is its fingertip.
@@ -56,7 +56,7 @@ TEST(Icons, AreThirtyTwoPixelPicturesInTheirColours) {
 }
 
 TEST(Icons, HopFrameIsTheClockTwoPixelsLowerWithFeetToTheEdges) {
-    const QImage rest = load(u":/icons/mainicon.xpm"_s), hop = load(u":/icons/timer2.xpm"_s);
+    const QImage rest = load(u"mainicon"), hop = load(u"timer2");
     bool leftFoot = false, rightFoot = false;
     for (int i = 0; i < 32; ++i) {
         EXPECT_FALSE(opaque(hop, i, 0) || opaque(hop, i, 1)) << i;
@@ -68,7 +68,7 @@ TEST(Icons, HopFrameIsTheClockTwoPixelsLowerWithFeetToTheEdges) {
 }
 
 TEST(Icons, FlashFrameIsTheRestingFrameInGlowingColours) {
-    const QImage rest = load(u":/icons/mainicon.xpm"_s), flash = load(u":/icons/timer3.xpm"_s);
+    const QImage rest = load(u"mainicon"), flash = load(u"timer3");
     // What a colour of the resting frame may turn into; any other colour stays.
     const std::map<QRgb, QSet<QRgb>> turns{{Grey, {Yellow}},
                                            {Yellow, {Aqua}},
@@ -109,7 +109,7 @@ TEST(Icons, DesktopIconsHaveTheirSizesInTheProgramIconsColours) {
     for (const int size : {32, 48, 64, 128}) {
         const QString path =
             QStringLiteral(PIPIRON_ICON_DIR "/%1x%1/apps/io.github.pipiron.Pipiron.png").arg(size);
-        const QImage icon = load(path);
+        const QImage icon = QImage(path).convertToFormat(QImage::Format_ARGB32);
         ASSERT_EQ(icon.size(), QSize(size, size)) << qPrintable(path);
         expectOnly(icon, kPalette, path);
     }

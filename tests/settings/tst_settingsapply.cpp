@@ -4,10 +4,9 @@
 #include "clock/shapecontrol.h"
 #include "settings/radiogroup.h"
 #include "settings/settingslocation.h"
-#include "sound/audiodevice.h"
+#include "sound/wavwriter.h"
 #include "tempfolder.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -29,29 +28,6 @@ void writeFile(const QString& path, const QByteArray& content) {
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A short, valid 16-bit PCM WAV file of silence.
-QByteArray silentWav(int milliseconds) {
-    const int rate = 22050;
-    const quint32 dataBytes = quint32(rate * milliseconds / 1000 * 2);
-    QByteArray wav;
-    auto u32 = [&wav](quint32 v) { wav.append(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&wav](quint16 v) { wav.append(reinterpret_cast<const char*>(&v), 2); };
-    wav.append("RIFF");
-    u32(36 + dataBytes);
-    wav.append("WAVEfmt ");
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    wav.append("data");
-    u32(dataBytes);
-    wav.append(QByteArray(int(dataBytes), '\0'));
-    return wav;
 }
 
 }  // namespace
@@ -171,47 +147,6 @@ TEST_F(Settings, AMissingSoundFileFallsBackToTheBeep) {
     EXPECT_TRUE(readFile(ini()).contains("WAVFILE=missing.wav\r\n"));
 }
 
-TEST_F(Settings, TheChosenSoundIsAskedForAtEveryTickAndStopsWithTheSwitch) {
-    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("media")));
-    writeFile(folder.filePath(QStringLiteral("media/tada.wav")), silentWav(20));
-    start();  // the default Windows path finds media/tada.wav
-    ASSERT_TRUE(Form1->WavReady);
-    EXPECT_TRUE(platform.messages.empty());
-    // Between alarms the timer's tick lets the sound device go.
-    EXPECT_EQ(AudioDevice::users(), 1);
-    Form1->Timer1->start(1);
-    QTest::qWait(20);
-    Form1->Timer1->stop();
-    EXPECT_EQ(AudioDevice::users(), 0);
-    platform.setTime(7, 0, 0);
-    Form1->AlarmTime = "07:00";
-    Form1->BtnSetClick();
-    // A sound shorter than the time between two ticks starts again at each of them.
-    for (int i = 0; i < 60; ++i) {
-        tickSeconds(1);
-        EXPECT_TRUE(Form1->MediaPlayer.isPlaying());
-        QTest::qWait(60);
-    }
-    EXPECT_TRUE(platform.beeps.empty());
-    EXPECT_EQ(Form1->MediaPlayer.startCount(), 60);
-    tickSeconds(1);
-    EXPECT_FALSE(Form1->switchIsOn());
-    EXPECT_FALSE(Form1->MediaPlayer.isPlaying());
-    EXPECT_EQ(Form1->MediaPlayer.position(), 0.0);
-
-    // Switched OFF in the middle of a long sound, it is silent at once.
-    writeFile(folder.filePath(QStringLiteral("media/tada.wav")), silentWav(3000));
-    Form1->ApplySettings();
-    platform.setTime(7, 0, 0);
-    Form1->BtnSetClick();
-    tickSeconds(1);
-    QTest::qWait(100);
-    EXPECT_TRUE(Form1->MediaPlayer.isPlaying());
-    Form1->BtnSetClick();
-    EXPECT_FALSE(Form1->MediaPlayer.isPlaying());
-    EXPECT_EQ(Form1->MediaPlayer.position(), 0.0);
-}
-
 TEST_F(Settings, TheSettingsWindowAppliesWhenItCloses) {
     start();
     platform.onModal = [](QWidget* window) {
@@ -254,9 +189,11 @@ TEST_F(Settings, ASaveKeepsEveryOtherLineOfTheFileInItsOwnEncoding) {
 // same bytes until the user types another.
 TEST_F(Settings, TheWavFileKeepsItsBytesUntilTheUserTypesAnother) {
     const std::string sjis = "\x83\x60\x83\x83\x83\x43\x83\x80.wav";  // チャイム.wav
-    const QByteArray wav = silentWav(20);
+    const std::vector<std::int16_t> silence(441);
+    const std::vector<std::uint8_t> bytes = makeWav16(silence, 1, 22050);
+    const std::string wav(bytes.begin(), bytes.end());
     for (const std::string& name : {sjis, "bell.wav"s, "a b.wav"s})
-        writeBytes(folder.path().toStdString() + "/" + name, wav.toStdString());
+        writeBytes(folder.path().toStdString() + "/" + name, wav);
     const struct {
         std::string value;  // as in the file
         QString shown;

@@ -1,0 +1,475 @@
+#include "sound/audioengine.h"
+
+#include "sound/beeptone.h"
+#include "sound/sdlaudio.h"
+#include "sound/soundlog.h"
+#include "sound/wavclip.h"
+
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <future>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr int kRate = 44100;
+// 256 frames (6 ms) put the first sample of a ring within a few milliseconds of
+// its tick, and Stop silences as quickly.
+constexpr int kBufferFrames = 256;
+constexpr std::size_t kDecodeFrames = 1024;
+constexpr unsigned kMaxChannels = 8;
+// Beeps a second apart, and a sound that starts again at the tick after its
+// end, keep the device through the whole alarm minute.
+constexpr auto kQuietBeforeClose = 1500ms;
+constexpr auto kOpenDeviceCheck = 100ms;
+
+std::vector<float> toneOf(unsigned type) {
+    const auto samples = beepTone(type, kRate);
+    std::vector<float> tone(samples.size());
+    std::transform(samples.begin(), samples.end(), tone.begin(),
+                   [](std::int16_t s) { return float(s) / 32767.0f; });
+    return tone;
+}
+
+}  // namespace
+
+struct AudioEngine::Command {
+    enum class Kind { Load, Drop, Play, Pause, Rewind, Beep, Prepare, Sync, Quit } kind;
+    int value = 0;   // Load: the file; Beep: the type; Prepare: milliseconds to hold
+    int number = 0;  // Load: which load this is
+    std::shared_ptr<std::promise<void>> done = {};
+};
+
+// Everything the device's callback touches. The engine thread changes it only
+// while holding the device's lock, or while no device is open.
+struct AudioEngine::Device {
+    enum class Voice { Ready, Playing, Paused, Ended };
+    struct Beep {
+        const std::vector<float>* tone = nullptr;
+        std::size_t at = 0;
+    };
+
+    AudioEngine* engine = nullptr;
+    const SdlAudio* sdl = nullptr;
+    SDL_AudioDeviceID id = 0;
+
+    std::shared_ptr<const WavClip> clip;
+    SDL_AudioStream* converter = nullptr;  // the clip's rate and channels to the device's
+    Voice voice = Voice::Ready;
+    std::size_t nextFrame = 0;  // of the clip, handed to the converter
+    bool flushed = false;
+    std::uint64_t heardFrames = 0;
+
+    std::vector<float> ok, exclamation;
+    std::array<Beep, 4> beeps;
+
+    std::vector<float> mixed, converted, decoded;
+    Clock::time_point holdUntil{};
+    Clock::time_point quietSince{};
+
+    static void SDLCALL callback(void* self, Uint8* stream, int bytes) {
+        static_cast<Device*>(self)->fill(reinterpret_cast<std::int16_t*>(stream), bytes / 4);
+    }
+
+    void fill(std::int16_t* out, int frames) {
+        while (frames > 0) {
+            const int n = std::min(frames, kBufferFrames);
+            std::fill_n(mixed.begin(), 2 * n, 0.0f);
+            mixSound(n);
+            mixBeeps(n);
+            for (int i = 0; i < 2 * n; ++i)
+                out[i] = std::int16_t(std::lrint(std::clamp(mixed[i], -1.0f, 1.0f) * 32767.0f));
+            out += 2 * n;
+            frames -= n;
+        }
+    }
+
+    void mixSound(int frames) {
+        if (voice != Voice::Playing || !converter) return;
+        const int wanted = frames * 2 * int(sizeof(float));
+        const unsigned channels = clip->channels();
+        while (!flushed && sdl->AudioStreamAvailable(converter) < wanted) {
+            const std::size_t n = std::min(kDecodeFrames, clip->frames() - nextFrame);
+            if (n == 0) {
+                sdl->AudioStreamFlush(converter);
+                flushed = true;
+                break;
+            }
+            clip->decode(nextFrame, n, decoded.data());
+            sdl->AudioStreamPut(converter, decoded.data(), int(n * channels * sizeof(float)));
+            nextFrame += n;
+        }
+        const int got = std::max(0, sdl->AudioStreamGet(converter, converted.data(), wanted));
+        const int gotFrames = got / int(2 * sizeof(float));
+        for (int i = 0; i < 2 * gotFrames; ++i) mixed[i] += converted[i];
+        heardFrames += std::uint64_t(gotFrames);
+        engine->m_heardFrames = heardFrames;
+        if (gotFrames < frames && flushed) {
+            voice = Voice::Ended;
+            engine->m_soundPlaying = false;
+        }
+    }
+
+    void mixBeeps(int frames) {
+        for (Beep& beep : beeps) {
+            if (!beep.tone) continue;
+            const std::size_t n = std::min(std::size_t(frames), beep.tone->size() - beep.at);
+            const float* tone = beep.tone->data() + beep.at;
+            for (std::size_t i = 0; i < n; ++i) {
+                mixed[2 * i] += tone[i];
+                mixed[2 * i + 1] += tone[i];
+            }
+            beep.at += n;
+            if (beep.at == beep.tone->size()) beep = {};
+        }
+    }
+
+    bool busy() const {
+        return voice == Voice::Playing ||
+               std::any_of(beeps.begin(), beeps.end(), [](const Beep& b) { return b.tone; });
+    }
+
+    void lock() const {
+        if (id) sdl->LockAudioDevice(id);
+    }
+    void unlock() const {
+        if (id) sdl->UnlockAudioDevice(id);
+    }
+
+    // A converter for the clip from where the sound stands; none without a device.
+    void makeConverter() {
+        if (converter) sdl->FreeAudioStream(converter);
+        converter = nullptr;
+        flushed = false;
+        if (!id || !clip) return;
+        converter = sdl->NewAudioStream(AUDIO_F32SYS, Uint8(clip->channels()),
+                                        int(clip->sampleRate()), AUDIO_F32SYS, 2, kRate);
+        if (!converter) qCDebug(lcSound, "no converter for the sound: %s", sdl->GetError());
+        nextFrame = std::size_t(heardFrames * clip->sampleRate() / kRate);
+    }
+
+    void startSound() {
+        heardFrames = 0;
+        engine->m_heardFrames = 0;
+        makeConverter();
+        voice = Voice::Playing;
+        engine->m_soundPlaying = true;
+    }
+
+    void startBeep(unsigned type) {
+        const std::vector<float>* tone = type == 48 ? &exclamation : &ok;
+        auto slot = std::find_if(beeps.begin(), beeps.end(), [](const Beep& b) { return !b.tone; });
+        if (slot == beeps.end())
+            slot = std::max_element(beeps.begin(), beeps.end(),
+                                    [](const Beep& a, const Beep& b) { return a.at < b.at; });
+        *slot = {tone, 0};
+    }
+};
+
+AudioEngine& AudioEngine::instance() {
+    static AudioEngine engine;
+    return engine;
+}
+
+AudioEngine::AudioEngine() : m_device(std::make_unique<Device>()) {
+    m_device->engine = this;
+}
+
+AudioEngine::~AudioEngine() {
+    if (m_thread.joinable()) {
+        post({Command::Kind::Quit});
+        m_thread.join();
+    }
+}
+
+void AudioEngine::post(Command command) {
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_thread.joinable()) m_thread = std::thread(&AudioEngine::run, this);
+        m_queue.push_back(std::move(command));
+    }
+    m_wake.notify_one();
+}
+
+void AudioEngine::loadSound(int fd) {
+    int number = 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        number = ++m_loadsPosted;
+    }
+    m_soundState = SoundState::Loading;
+    post({Command::Kind::Load, fd, number});
+}
+
+void AudioEngine::dropSound() {
+    {
+        // A file still being read must not come back as the sound.
+        const std::lock_guard lock(m_mutex);
+        ++m_loadsPosted;
+    }
+    m_soundState = SoundState::None;
+    post({Command::Kind::Drop});
+}
+
+void AudioEngine::playSound() {
+    post({Command::Kind::Play});
+}
+
+void AudioEngine::pauseSound() {
+    post({Command::Kind::Pause});
+}
+
+void AudioEngine::rewindSound() {
+    post({Command::Kind::Rewind});
+}
+
+void AudioEngine::beep(unsigned type) {
+    post({Command::Kind::Beep, int(type)});
+}
+
+void AudioEngine::prepare(int holdMs) {
+    post({Command::Kind::Prepare, holdMs});
+}
+
+void AudioEngine::sync() {
+    auto done = std::make_shared<std::promise<void>>();
+    auto finished = done->get_future();
+    post({Command::Kind::Sync, 0, 0, done});
+    finished.wait();
+}
+
+double AudioEngine::soundPosition() const {
+    return std::min(double(m_heardFrames) / kRate, double(m_soundLength));
+}
+
+void AudioEngine::setUnheardHandler(std::function<void()> handler) {
+    const std::lock_guard lock(m_unheardMutex);
+    m_unheard = std::move(handler);
+}
+
+void AudioEngine::unheard() {
+    const std::lock_guard lock(m_unheardMutex);
+    if (m_unheard) m_unheard();
+}
+
+void AudioEngine::run() {
+    pthread_setname_np(pthread_self(), "pipiron-sound");
+    for (;;) {
+        std::deque<Command> commands;
+        {
+            std::unique_lock lock(m_mutex);
+            const auto ready = [this] { return !m_queue.empty(); };
+            // While a device is open it is watched; otherwise nothing wakes this thread.
+            if (m_device->id)
+                m_wake.wait_for(lock, kOpenDeviceCheck, ready);
+            else
+                m_wake.wait(lock, ready);
+            commands.swap(m_queue);
+        }
+        for (Command& command : commands) {
+            if (command.kind == Command::Kind::Quit) {
+                closeDevice();
+                return;
+            }
+            handle(command);
+        }
+        lookAfterDevice();
+    }
+}
+
+void AudioEngine::handle(Command& command) {
+    Device& d = *m_device;
+    switch (command.kind) {
+        case Command::Kind::Load:
+            load(command.value, command.number);
+            break;
+        case Command::Kind::Drop: {
+            d.lock();
+            d.voice = Device::Voice::Ready;
+            d.heardFrames = 0;
+            auto old = std::move(d.clip);
+            d.makeConverter();
+            d.unlock();
+            m_soundPlaying = false;
+            m_heardFrames = 0;
+            break;
+        }
+        case Command::Kind::Play:
+            if (!openDevice()) {
+                unheard();
+                break;
+            }
+            d.lock();
+            if (!d.clip || !d.converter)
+                d.startBeep(0);
+            else if (d.voice == Device::Voice::Ready || d.voice == Device::Voice::Ended)
+                d.startSound();
+            else if (d.voice == Device::Voice::Paused) {
+                d.voice = Device::Voice::Playing;
+                m_soundPlaying = true;
+            }
+            d.unlock();
+            d.quietSince = Clock::now();
+            break;
+        case Command::Kind::Pause:
+            d.lock();
+            if (d.voice == Device::Voice::Playing) d.voice = Device::Voice::Paused;
+            d.unlock();
+            m_soundPlaying = false;
+            break;
+        case Command::Kind::Rewind:
+            d.lock();
+            d.voice = Device::Voice::Ready;
+            d.heardFrames = 0;
+            d.makeConverter();
+            d.unlock();
+            m_soundPlaying = false;
+            m_heardFrames = 0;
+            break;
+        case Command::Kind::Beep:
+            if (!openDevice()) {
+                unheard();
+                break;
+            }
+            d.lock();
+            d.startBeep(unsigned(command.value));
+            d.unlock();
+            d.quietSince = Clock::now();
+            break;
+        case Command::Kind::Prepare:
+            if (openDevice())
+                d.holdUntil =
+                    std::max(d.holdUntil, Clock::now() + std::chrono::milliseconds(command.value));
+            break;
+        case Command::Kind::Sync:
+            command.done->set_value();
+            break;
+        case Command::Kind::Quit:
+            break;
+    }
+}
+
+void AudioEngine::load(int fd, int number) {
+    struct stat info {};
+    std::string why;
+    std::optional<WavClip> clip;
+    if (::fstat(fd, &info) == 0) {
+        const auto readAt = [fd](std::uint64_t offset, void* buffer, std::size_t count) {
+            std::size_t done = 0;
+            while (done < count) {
+                const ssize_t n = ::pread(fd, static_cast<char*>(buffer) + done, count - done,
+                                          off_t(offset + done));
+                if (n <= 0) break;
+                done += std::size_t(n);
+            }
+            return done;
+        };
+        clip = WavClip::read(readAt, std::uint64_t(info.st_size), why);
+    }
+    ::close(fd);
+    if (!clip) qCDebug(lcSound, "the alarm sound cannot be read: %s", why.c_str());
+
+    Device& d = *m_device;
+    auto loaded = clip ? std::make_shared<const WavClip>(std::move(*clip)) : nullptr;
+    d.lock();
+    d.voice = Device::Voice::Ready;
+    d.heardFrames = 0;
+    std::swap(d.clip, loaded);
+    d.makeConverter();
+    d.unlock();
+    m_soundPlaying = false;
+    m_heardFrames = 0;
+
+    const std::lock_guard lock(m_mutex);
+    if (number != m_loadsPosted) return;  // another file is on its way
+    m_soundLength = d.clip ? d.clip->seconds() : 0.0;
+    m_soundState = d.clip ? SoundState::Ready : SoundState::Failed;
+}
+
+bool AudioEngine::openDevice() {
+    Device& d = *m_device;
+    if (d.id) return true;
+    d.sdl = d.sdl ? d.sdl : SdlAudio::get();
+    const SdlAudio* sdl = d.sdl;
+    if (!sdl) {
+        m_deviceLost = true;
+        return false;
+    }
+    if (sdl->InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        qCDebug(lcSound, "no audio driver: %s", sdl->GetError());
+        m_deviceLost = true;
+        return false;
+    }
+    SDL_AudioSpec wanted{};
+    wanted.freq = kRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = kBufferFrames;
+    wanted.callback = &Device::callback;
+    wanted.userdata = &d;
+    SDL_AudioSpec obtained{};
+    // SDL converts to whatever the device really takes.
+    const SDL_AudioDeviceID id = sdl->OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (!id) {
+        qCDebug(lcSound, "no sound device (%s): %s", sdl->GetCurrentAudioDriver(), sdl->GetError());
+        sdl->QuitSubSystem(SDL_INIT_AUDIO);
+        m_deviceLost = true;
+        return false;
+    }
+    qCDebug(lcSound, "sound device open (%s)", sdl->GetCurrentAudioDriver());
+    if (d.ok.empty()) {
+        d.ok = toneOf(0);
+        d.exclamation = toneOf(48);
+        d.mixed.resize(2 * kBufferFrames);
+        d.converted.resize(2 * kBufferFrames);
+        d.decoded.resize(kDecodeFrames * kMaxChannels);
+    }
+    d.id = id;  // the callback is not running yet: the device starts paused
+    d.makeConverter();
+    if (d.voice == Device::Voice::Playing) d.voice = Device::Voice::Ended;
+    d.quietSince = Clock::now();
+    m_deviceLost = false;
+    sdl->PauseAudioDevice(id, 0);
+    return true;
+}
+
+void AudioEngine::closeDevice() {
+    Device& d = *m_device;
+    if (!d.id) return;
+    d.sdl->CloseAudioDevice(d.id);
+    d.id = 0;
+    d.makeConverter();
+    d.beeps = {};
+    if (d.voice == Device::Voice::Playing) d.voice = Device::Voice::Ended;
+    m_soundPlaying = false;
+    d.sdl->QuitSubSystem(SDL_INIT_AUDIO);
+    qCDebug(lcSound, "sound device closed");
+}
+
+void AudioEngine::lookAfterDevice() {
+    Device& d = *m_device;
+    if (!d.id) return;
+    if (d.sdl->GetAudioDeviceStatus(d.id) == SDL_AUDIO_STOPPED) {
+        qCDebug(lcSound, "the sound device went away");
+        closeDevice();
+        m_deviceLost = true;
+        return;
+    }
+    d.lock();
+    const bool busy = d.busy();
+    d.unlock();
+    const auto now = Clock::now();
+    if (busy)
+        d.quietSince = now;
+    else if (now - d.quietSince >= kQuietBeforeClose && now >= d.holdUntil)
+        closeDevice();
+}

@@ -1,0 +1,3 @@
+#include "sound/soundlog.h"
+
+Q_LOGGING_CATEGORY(lcSound, "pipiron.sound", QtInfoMsg)

@@ -32,13 +32,16 @@ public:
 
     // Starts the server (and the window manager) and waits until they are ready.
     bool start(bool windowManager) {
-        // Display numbers of its own, away from a desktop that may be at :0.
+        // Display numbers of its own, away from a desktop that may be at :0. Without
+        // -noreset the server resets whenever its last client leaves and refuses
+        // whoever connects meanwhile: the tools here come and go one at a time.
         for (int number = 60; m_display.isEmpty() && number < 100; ++number) {
-            QProcess& server = launch(
-                QStringLiteral("Xvfb"),
-                {QStringLiteral(":%1").arg(number), QStringLiteral("-displayfd"),
-                 QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                 QStringLiteral("800x600x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            QProcess& server =
+                launch(QStringLiteral("Xvfb"),
+                       {QStringLiteral(":%1").arg(number), QStringLiteral("-displayfd"),
+                        QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("800x600x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp"), QStringLiteral("-noreset")});
             while (!server.canReadLine() && server.waitForReadyRead(10000)) {
             }
             if (server.canReadLine()) m_display = QStringLiteral(":%1").arg(number);

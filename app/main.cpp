@@ -6,6 +6,7 @@
 #include "app/qtplatform.h"
 #include "app/terminationsignals.h"
 #include "app/windowset.h"
+#include "app/xrequests.h"
 #include "app/xsmpclient.h"
 #include "clock/mainwindow.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> status = answerCommandLine(argc, argv)) return *status;
     const QByteArray sessionManager = XsmpClient::takeAddress();
     PipironApplication app(argc, argv);
+    sendXRequestsBeforeSleep(app);
     // Taken from here on; read once the windows exist and a loop runs.
     TerminationSignals terminationSignals;
     QApplication::setQuitOnLastWindowClosed(false);

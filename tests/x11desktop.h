@@ -32,35 +32,41 @@ public:
 
     // Starts the server (and the window manager) and waits until they are ready.
     bool start(bool windowManager) {
-        // Display numbers of its own, away from a desktop that may be at :0.
+        // Display numbers of its own, away from a desktop that may be at :0. Without
+        // -noreset the server resets whenever its last client leaves and refuses
+        // whoever connects meanwhile: the tools here come and go one at a time.
         for (int number = 60; m_display.isEmpty() && number < 100; ++number) {
-            QProcess& server = launch(
-                QStringLiteral("Xvfb"),
-                {QStringLiteral(":%1").arg(number), QStringLiteral("-displayfd"),
-                 QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                 QStringLiteral("800x600x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            QProcess& server =
+                launch(QStringLiteral("Xvfb"),
+                       {QStringLiteral(":%1").arg(number), QStringLiteral("-displayfd"),
+                        QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("800x600x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp"), QStringLiteral("-noreset")});
             while (!server.canReadLine() && server.waitForReadyRead(10000)) {
             }
             if (server.canReadLine()) m_display = QStringLiteral(":%1").arg(number);
         }
         if (m_display.isEmpty()) return false;
-        const auto answers = [this](const char* property) {
-            return run(QStringLiteral("xprop"),
-                       {QStringLiteral("-root"), QString::fromLatin1(property)})
-                .contains(QLatin1String("window id"));
-        };
         // Reachable from here, not only announced.
         if (!QTest::qWaitFor([this] { return hasRoot(); }, 10000)) return false;
         if (!windowManager) return true;
-        // A window manager that did not come up is given a second start.
+        // openbox announces itself early, but a window mapped before it has finished
+        // starting can wait unmanaged until some other event reaches it; it runs its
+        // startup command once it manages windows, and that command's mark on the
+        // root window is such an event. A window manager that did not come up is
+        // given a second start.
+        const QString mark = QStringLiteral("_X11DESKTOP_WM_STARTED");
+        const QString startup = QStringLiteral("xprop -root -f %1 8s -set %1 yes").arg(mark);
         for (int attempt = 0; attempt < 2; ++attempt) {
-            QProcess& wm = launch(QStringLiteral("openbox"), {});
+            QProcess& wm =
+                launch(QStringLiteral("openbox"), {QStringLiteral("--startup"), startup});
             if (QTest::qWaitFor(
                     [&] {
-                        return answers("_NET_SUPPORTING_WM_CHECK") ||
+                        return run(QStringLiteral("xprop"), {QStringLiteral("-root"), mark})
+                                   .endsWith(QLatin1String("\"yes\"")) ||
                                wm.state() == QProcess::NotRunning;
                     },
-                    10000) &&
+                    20000) &&
                 wm.state() == QProcess::Running)
                 return true;
         }

@@ -61,12 +61,13 @@ bench_start_bus() {
 # Starts Xvfb on a free display; sets XVFB_DISPLAY once the server accepts
 # clients. Another session may take the same number at the same moment: the
 # server must hold the display's lock itself, otherwise the next number is tried.
+# -noreset: a program started while the last one leaves would be refused.
 bench_start_xvfb() {
     local n pid attempt
     bench_start_bus || return 1
     n=$(bench_free_display)
     for attempt in 1 2 3 4 5; do
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$BENCH_TMP/xvfb.$n.log" 2>&1 &
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$BENCH_TMP/xvfb.$n.log" 2>&1 &
         pid=$!
         BENCH_PIDS+=("$pid")
         for _ in $(seq 100); do

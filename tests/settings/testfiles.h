@@ -3,7 +3,6 @@
 // Files of the settings and sound tests, byte for byte.
 
 #include <QFile>
-#include <QString>
 
 #include <string>
 #include <string_view>

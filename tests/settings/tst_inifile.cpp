@@ -19,11 +19,8 @@
 #include <unistd.h>
 #include <csignal>
 
-using namespace std::string_literals;
-
-// ---- a writer that dies, or loses power, at a chosen step of its writes -------------------
-// write(), fsync() and rename() are taken here from the C library; they act as always
-// until a test sets g_stepsLeft in a child process.
+// A writer that dies, or loses power, at a chosen step: write(), fsync() and rename()
+// are taken from the C library here, and act as always until a child sets g_stepsLeft.
 
 namespace {
 
@@ -95,12 +92,10 @@ TEST_F(IniFile, ReadsTheFirstMatchingKeyOfTheFirstMatchingSection) {
                  {"[SETUP]\nHINT=\"0\"\n", "0"},
                  {"[SETUP]\nHINT= 'a b'\t\n", "a b"},
                  {"[SETUP]\nHINT=\"a'", "\"a'"},
-                 {"[SETUP]\nHINT=a=b", "a=b"},
                  {"[SETUP]\nHINT=  \t\n", ""},
                  {"[SETUP]\nHINT=" + std::string(2000, 'w'), w1022 + "w"},
                  {"[SETUP]\nHINT=\"" + w1022 + "あい\"", w1022},
                  {utf16(u"[SETUP]\r\nHINT=\"ぴ\"\r\n"), "ぴ"},
-                 {utf16(u"[setup]\nhint=0", true), "0"},
                  {"[SETUP]\nHINT=1\nHINT=0\n", "1"},
                  {"[SETUP]\nMINI=1\n[SETUP]\nHINT=0\n", "d"},
                  {"[SETUPX]\nHINT=0\n[SETUP]\nHINTS=0\n;HINT=0\n", "d"}};
@@ -137,7 +132,6 @@ TEST_F(IniFile, WhatIsNoSettingsFileIsNeitherReadNorReplaced) {
     put(file(), "[SETUP]\nHINT=0\n");
     QFile(file()).resize(17 * 1024 * 1024);
     refused("a file of 17 MiB", file());
-    refused("a missing folder", folder.filePath(QStringLiteral("gone/pipiron.ini")));
 }
 
 // Only the key's line changes; a line that already reads as the value stays. Values and
@@ -152,8 +146,6 @@ TEST_F(IniFile, WritingChangesOnlyTheLineOfTheKey) {
          "; ぴ\r\n[Other]\nHINT=1\n\n[setup]\r\nMINI=1\r\n hint = 0  \r\nX=y\n"},
         {"[SETUP]\nHINT=  \t\nA=1", "HINT", "0", "[SETUP]\nHINT=0  \t\nA=1"},
         {"[SETUP]\nA=1\n\n[B]\nB=2\n", "HINT", "0", "[SETUP]\nA=1\nHINT=0\r\n\n[B]\nB=2\n"},
-        {"[SETUP]", "HINT", "0", "[SETUP]\r\nHINT=0\r\n"},
-        {"[B]\nB=2", "HINT", "0", "[B]\nB=2\r\n\r\n[SETUP]\r\nHINT=0\r\n"},
         {"[SETUP]\nHINT= '0' \r\n", "HINT", "0", "[SETUP]\nHINT= '0' \r\n"},
         {"[SETUP]\nHINT=1\n", "HINT", "0\r\n[SETUP]\r\nHINT=2", "[SETUP]\nHINT=0\n"},
         {"[SETUP]\n", "WAVFILE", sjis, "[SETUP]\nWAVFILE=" + sjis + "\r\n"},

@@ -162,7 +162,8 @@ TEST_F(Settings, HintsShowOnlyWhenSwitchedOn) {
         QWidget* control = on ? Form1->BtnUp : Form1->BtnDown;
         QCursor::setPos(control->mapToGlobal(QPoint(4, 4)));
         QTest::mouseMove(Form1->windowHandle(), control->mapTo(Form1, QPoint(4, 4)));
-        for (int waited = 0; !QToolTip::isVisible() && waited < 400; waited += 20) QTest::qWait(20);
+        for (int waited = 0; !QToolTip::isVisible() && waited < (on ? 5000 : 500); waited += 20)
+            QTest::qWait(20);
         EXPECT_EQ(QToolTip::isVisible(), on);
         QToolTip::hideText();
         windows.reset();

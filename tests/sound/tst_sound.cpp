@@ -7,6 +7,7 @@
 #include "sound/wavclip.h"
 #include "sound/wavwriter.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -26,13 +27,15 @@ using Bytes = std::vector<std::uint8_t>;
 // Before anything opens a device.
 const QTemporaryDir g_folder;
 const QString g_heard = g_folder.filePath(QStringLiteral("heard.raw"));
-const bool g_disk = [] {
-    qputenv("SDL_AUDIODRIVER", "disk");
-    return qputenv("SDL_DISKAUDIOFILE", g_heard.toLocal8Bit());
-}();
+const bool g_disk =
+    qputenv("SDL_AUDIODRIVER", "disk") && qputenv("SDL_DISKAUDIOFILE", g_heard.toLocal8Bit());
 
-qint64 heardSize() {
-    return QFileInfo(g_heard).size();
+// The disk driver holds its file open while the device is open.
+bool deviceOpen() {
+    const QFileInfoList fds =
+        QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files | QDir::System);
+    return std::any_of(fds.begin(), fds.end(),
+                       [](const QFileInfo& fd) { return fd.symLinkTarget() == g_heard; });
 }
 
 // The output from byte `from` on, once `ms` of it are written, one letter per 20 ms:
@@ -43,7 +46,7 @@ std::string heard(qint64 from, int ms) {
     const qint64 bytes = qint64(ms) * 44100 / 1000 * 4;
     QElapsedTimer waited;
     waited.start();
-    while (heardSize() < from + bytes && waited.elapsed() < 10000) QTest::qWait(10);
+    while (QFileInfo(g_heard).size() < from + bytes && waited.elapsed() < 10000) QTest::qWait(10);
     QFile file(g_heard);
     if (!file.open(QIODevice::ReadOnly) || !file.seek(from / 4 * 4)) return "no output";
     const QByteArray raw = file.read(bytes);
@@ -72,7 +75,7 @@ template <typename Done>
 void waitUntil(Done done) {
     QElapsedTimer waited;
     waited.start();
-    while (!done() && waited.elapsed() < 5000) QTest::qWait(20);
+    while (!done() && waited.elapsed() < 10000) QTest::qWait(20);
 }
 
 // A mono 16-bit sound of `seconds` of 300 Hz, then `more` seconds of 700 Hz.
@@ -150,10 +153,12 @@ TEST(WavFile, DecodesEveryCodingAndRefusesWhatIsDamaged) {
     }
 }
 
-// What is heard over `ms` once `act` is done.
+// What is heard over `ms` once `act` is done; the device, and so its file, stays meanwhile.
 template <typename Act>
-std::string after(Act act, int ms = 300) {
-    const qint64 mark = heardSize();
+std::string after(Act act, int ms = 500) {
+    AudioEngine::instance().prepare(2000);
+    AudioEngine::instance().sync();
+    const qint64 mark = QFileInfo(g_heard).size();
     act();
     return heard(mark, ms);
 }
@@ -166,7 +171,7 @@ std::string after(Act act, int ms = 300) {
 
 TEST(Beeps, TheDefaultBeepAndTheExclamationSoundApart) {
     for (const auto& [type, letter, other] : {std::tuple{0u, 'h', 'l'}, {48u, 'l', 'h'}})
-        EXPECT_TRUE(hears(after([&] { EXPECT_TRUE(Beeper().beep(type)); }, 400), letter, other));
+        EXPECT_TRUE(hears(after([&] { EXPECT_TRUE(Beeper().beep(type)); }), letter, other));
 }
 
 class Player : public ::testing::Test {
@@ -196,20 +201,19 @@ TEST_F(Player, PlayStopAndSeekToStartAreHeardAtOnce) {
                       }),
                       'a', 'b'));
     open("short.wav", sound(0.2));
-    play();
-    waitUntil([this] { return !m_player.isPlaying(); });
-    EXPECT_TRUE(hears(after(play), 'a'));
+    for (int again = 0; again < 2; ++again) {
+        EXPECT_TRUE(hears(after(play), 'a')) << again;
+        waitUntil([this] { return !m_player.isPlaying(); });
+    }
 }
 
 // Once all is quiet the device is let go; a ring that then finds no device is told,
 // so that the desktop beeps instead.
 TEST_F(Player, TheDeviceIsLetGoOnceQuietAndARingWithoutOneIsTold) {
     open("short.wav", sound(0.2));
-    QElapsedTimer waited;
-    waited.start();
-    for (qint64 size = -1; size != heardSize() && waited.elapsed() < 5000; QTest::qWait(300))
-        size = heardSize();
-    EXPECT_LT(waited.elapsed(), 5000) << "the device is held";
+    EXPECT_TRUE(deviceOpen());
+    waitUntil([] { return !deviceOpen(); });
+    ASSERT_FALSE(deviceOpen()) << "the device is held";
     std::atomic<int> unheard = 0;
     AudioEngine::instance().setUnheardHandler([&unheard] { ++unheard; });
     qputenv("SDL_AUDIODRIVER", "no_such_driver");

@@ -56,7 +56,8 @@ expect_sound() {
   HOME=$home XDG_CONFIG_HOME=$home/config QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
     "$@" >"$home/log" 2>&1 &
   pid=$!
-  for _ in $(seq 1 100); do
+  # A sanitizer build on a busy machine may take many seconds to start.
+  for _ in $(seq 1 900); do
     kill -0 "$pid" 2>/dev/null || { echo "$* ended:"; cat "$home/log"; exit 1; }
     if opened "$sound"; then
       kill "$pid"

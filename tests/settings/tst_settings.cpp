@@ -1,0 +1,187 @@
+// The settings as the user meets them: read at start-up, changed in the settings
+// window, saved when the program closes, in the file where this copy keeps them.
+#include "windowfixture.h"
+
+#include "app/qtplatform.h"
+#include "settings/radiogroup.h"
+#include "settings/settingslocation.h"
+#include "sound/wavwriter.h"
+#include "testfiles.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolTip>
+#include <QWindow>
+
+#include <sys/mount.h>
+
+#include <functional>
+
+namespace {
+
+class Settings : public WindowTest {
+protected:
+    QString path(const char* name) const { return folder.filePath(QString::fromUtf8(name)); }
+    void startWith(const std::string& content) {
+        put(path("pipiron.ini"), content);
+        start();
+    }
+    // The settings window, answered by `act` and closed with OK.
+    void inSettings(const std::function<void()>& act) {
+        platform.onModal = [act](QWidget*) {
+            act();
+            QTest::mouseClick(Form3->BtnOK, Qt::LeftButton);
+        };
+        Form1->Setting->trigger();
+    }
+    static void type(const char* text) {
+        QTest::keyClick(Form3->EdtWav, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Form3->EdtWav, QString::fromUtf8(text));
+    }
+    // The program closes; what it left in `file`.
+    std::string closed(const char* file = "pipiron.ini") {
+        EXPECT_TRUE(Form1->close());
+        windows.reset();
+        return got(path(file));
+    }
+    static std::pair<QColor, QColor> miniColours() {
+        return {Form4->palette().color(QPalette::Window),
+                Form4->LblTimer->palette().color(QPalette::WindowText)};
+    }
+};
+
+// Blue with aqua figures unless the file says otherwise; a colour out of range selects
+// none, leaves the mini timer black and is saved as -1.
+TEST_F(Settings, TheColourChosenColoursTheMiniTimer) {
+    start();
+    EXPECT_EQ(miniColours(), std::pair(QColor(Qt::blue), QColor(Qt::cyan)));
+    const std::pair<QColor, QColor> colours[] = {{Qt::black, Qt::green},
+                                                 {Qt::white, Qt::black},
+                                                 {Qt::blue, Qt::cyan},
+                                                 {Qt::yellow, Qt::red}};
+    const auto buttons = Form3->RGColor->findChildren<QRadioButton*>();
+    for (int i : {3, 0, 1, 2}) {
+        inSettings([&] { QTest::keyClick(buttons[i], Qt::Key_Space); });
+        EXPECT_EQ(miniColours(), colours[i]) << i;
+    }
+    windows.reset();
+    startWith("[SETUP]\r\nCOLOR=-5\r\n");
+    for (const QRadioButton* button : Form3->RGColor->findChildren<QRadioButton*>())
+        EXPECT_FALSE(button->isChecked());
+    EXPECT_EQ(miniColours(), colours[0]);
+    EXPECT_NE(closed().find("COLOR=-1\r\n"), std::string::npos);
+}
+
+// Each key goes to its own line, the other lines stay, and a sound named in Shift-JIS
+// keeps its bytes until the user types another name.
+TEST_F(Settings, ClosingSavesWhatTheSettingsWindowShows) {
+    const std::string sjis = "\x83\x60\x83\x83\x83\x43\x83\x80.wav";  // チャイム.wav
+    const struct {
+        const char* typed;  // nullptr: the name is left alone
+        std::string saved;
+    } cases[] = {{nullptr, sjis}, {"bell.wav", "bell.wav"}};
+    for (const auto& c : cases) {
+        startWith("; mine\r\n[SETUP]\r\nWAVFILE=" + sjis + "\r\n[Other]\r\nx=1\r\n");
+        EXPECT_EQ(Form3->EdtWav->text(), QStringLiteral("チャイム.wav"));
+        inSettings([&] {
+            QTest::keyClick(Form3->CheckTop, Qt::Key_Space);
+            QTest::keyClick(Form3->CheckHint, Qt::Key_Space);
+            if (c.typed) type(c.typed);
+        });
+        EXPECT_EQ(closed(), "; mine\r\n[SETUP]\r\nWAVFILE=" + c.saved +
+                                "\r\nHINT=0\r\nMINI=1\r\nCOLOR=2\r\n[Other]\r\nx=1\r\n");
+    }
+}
+
+// A sound that cannot be opened is told with the exclamation beep and a message;
+// one chosen in the settings window then rings, found under media/ beside the
+// program when the name has a drive letter.
+TEST_F(Settings, TheAlarmRingsTheSoundChosenAfterAMissingOne) {
+    const auto wav = makeWav16(std::vector<std::int16_t>(4410, 1000), 1, 22050);
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("media")));
+    put(path("media/bell.wav"), std::string(wav.begin(), wav.end()));
+    startWith("[SETUP]\r\nWAVFILE=missing.wav\r\n");
+    EXPECT_EQ(platform.beeps, std::vector<unsigned>{48});
+    EXPECT_EQ(platform.messages, std::vector<QString>{QStringLiteral(
+                                     "ファイルが見つかりません\r\nMessageBeepを使用します")});
+    inSettings([] { type("d:\\sounds\\bell.wav"); });
+    EXPECT_EQ(platform.messages.size(), 1u);
+    QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
+    tickSeconds(2);
+    EXPECT_EQ(platform.ringing.size(), 1u);
+    EXPECT_EQ(platform.beeps, std::vector<unsigned>{48}) << "the desktop beeped instead";
+}
+
+// A portable copy keeps its settings beside itself while its folder takes files; an
+// installed one, or one whose folder takes none (though access() says it would),
+// keeps them in the configuration folder and reads the file beside it until then.
+TEST_F(Settings, EachCopyKeepsItsSettingsWhereItCanWriteThem) {
+    const QString full = path("full"), config = path("config");
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("full")));
+    if (::mount("tmpfs", full.toLocal8Bit().constData(), "tmpfs", 0, "nr_inodes=1") != 0)
+        GTEST_SKIP() << "cannot mount a full disk here";
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    const std::string mine = "; mine\r\n[SETUP]\r\nHINT=0\r\n";
+    const struct {
+        const char* program;
+        bool installed;
+        const char* file;  // where the settings are saved
+        std::string saved;
+    } cases[] = {{"pipiron.bin", false, "pipiron.ini", mine},
+                 {"pipiron", true, "config/pipiron/pipiron.ini", mine},
+                 {"full/pipiron", false, "config/pipiron/pipiron.ini", "[SETUP]\r\nHINT=1\r\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        QDir(config).removeRecursively();
+        QFile::remove(path(kInstalledMarker));
+        if (c.installed) put(path(kInstalledMarker), "");
+        put(path("pipiron.ini"), mine);
+        platform.exe = path(c.program);
+        start();
+        EXPECT_EQ(Form3->CheckHint->isChecked(), c.saved != mine);
+        EXPECT_EQ(closed(c.file),
+                  c.saved + "MINI=0\r\nCOLOR=2\r\nWAVFILE=c:\\windows\\media\\tada.wav\r\n");
+        if (c.installed) {
+            EXPECT_EQ(got(path("pipiron.ini")), mine);
+        }
+    }
+    ::umount2(full.toLocal8Bit().constData(), MNT_DETACH);
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+// Hints show only while they are switched on.
+TEST_F(Settings, HintsShowOnlyWhenSwitchedOn) {
+    for (const bool on : {true, false}) {
+        startWith(on ? "" : "[SETUP]\r\nHINT=0\r\n");
+        Form1->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
+        // Another control each time: a move to where the pointer already is is no move.
+        QWidget* control = on ? Form1->BtnUp : Form1->BtnDown;
+        QCursor::setPos(control->mapToGlobal(QPoint(4, 4)));
+        QTest::mouseMove(Form1->windowHandle(), control->mapTo(Form1, QPoint(4, 4)));
+        for (int waited = 0; !QToolTip::isVisible() && waited < (on ? 5000 : 500); waited += 20)
+            QTest::qWait(20);
+        EXPECT_EQ(QToolTip::isVisible(), on);
+        QToolTip::hideText();
+        windows.reset();
+    }
+}
+
+// Help opens the help file of the program's name, else a page of that name, else the
+// program's own page, however the program is called.
+TEST_F(Settings, HelpFindsAPageForARenamedProgram) {
+    platform.exe = path("mezamashi.bin");
+    start();
+    for (const char* file : {"pipiron.html", "mezamashi.html", "mezamashi.hlp"}) {
+        put(path(file), "");
+        platform.helps.clear();
+        Form1->K5->trigger();
+        ASSERT_EQ(platform.helps.size(), 1u);
+        EXPECT_EQ(helpDocumentFor(std::get<0>(platform.helps[0])), path(file));
+    }
+}
+
+}  // namespace

@@ -9,6 +9,8 @@
 #include "settings/settingswindow.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -43,6 +45,17 @@ protected:
             Form1->Timer1Timer();
             platform.advance(1);
         }
+    }
+
+    // A second-long buzz where the default setting finds the alarm sound.
+    void writeSound() {
+        QByteArray wav = QByteArray::fromHex(
+            "52494646a43e000057415645666d74201000000001000100"
+            "401f0000803e00000200100064617461803e0000");
+        for (int i = 0; i < 8000; ++i) wav.append(i % 16 < 8 ? "\x40\x1f" : "\xc0\xe0", 2);
+        ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("media")));
+        QFile file(folder.filePath(QStringLiteral("media/tada.wav")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size());
     }
 
     std::string now() const { return Form1->NowTime.str(); }

@@ -1,17 +1,25 @@
 #include "windowfixture.h"
 
-#include "app/errors.h"
-#include "clock/shapecontrol.h"
+#include "sound/audioengine.h"
 
-#include <QComboBox>
 #include <QTest>
+
+#include <malloc.h>
+
+#include <cstdio>
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 namespace {
 
-bool settingControlsEnabled() {
-    return Form1->ShapeSet->isEnabled() && Form1->BtnUp->isEnabled() &&
-           Form1->BtnDown->isEnabled() && Form1->Btn5Up->isEnabled() &&
-           Form1->Btn5Down->isEnabled() && Form1->ComboBox1->isEnabled();
+// Which of the mini timer's three icons show: "1" resting, "2" hopping, "3" flashing.
+std::string miniIcons() {
+    std::string shown;
+    for (auto [icon, name] : {std::pair{Form4->ImgTimer1, '1'}, std::pair{Form4->ImgTimer2, '2'},
+                              std::pair{Form4->ImgTimer3, '3'}})
+        if (!icon->isHidden()) shown += name;
+    return shown;
 }
 
 }  // namespace
@@ -20,247 +28,136 @@ class AlarmTick : public WindowTest {
 protected:
     void armAt(const char* alarmTime) {
         Form1->AlarmTime = alarmTime;
-        Form1->BtnSetClick();
-        ASSERT_TRUE(Form1->switchIsOn());
+        QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
+        ASSERT_EQ(Form1->BtnSet->text(), QStringLiteral("ON"));
+        platform.beeps.clear();  // the exclamation for the missing sound file
     }
+    bool armed() const { return Form1->BtnSet->text() == QStringLiteral("ON"); }
+    std::vector<QString> alarm7() const { return {QStringLiteral("07:00")}; }
 };
 
-TEST_F(AlarmTick, RingsEverySecondOfTheAlarmMinuteAndThenSwitchesOff) {
-    start();
-    armAt("07:00");
-    platform.beeps.clear();
-    EXPECT_FALSE(settingControlsEnabled());
-
-    // GIVEN the clock running from 06:58:31 to 07:02:00, second by second
-    platform.setTime(6, 58, 31);
-    int rewrites = 0;
-    while (!(platform.now.hour == 7 && platform.now.minute == 2 && platform.now.second == 1)) {
-        const LocalTime at = platform.now;
-        const std::size_t foregroundBefore = platform.foreground.size();
-        Form1->LblNow->setText(QStringLiteral("*"));
-        Form1->Timer1Timer();
-        const bool rewritten = Form1->LblNow->text() != QStringLiteral("*");
-        const bool alarmMinute = at.hour == 7 && at.minute == 0;
-        // THEN the label is rewritten at each new minute, and every second of the alarm minute
-        EXPECT_EQ(rewritten, alarmMinute || at.second == 0)
-            << at.hour << ":" << at.minute << ":" << at.second;
-        rewrites += rewritten;
-        EXPECT_EQ(platform.foreground.size() - foregroundBefore, alarmMinute ? 1u : 0u);
-        EXPECT_EQ(Form1->Ringing, alarmMinute);
-        if (at.hour == 7 && at.minute == 1 && at.second == 0) {
-            EXPECT_FALSE(Form1->switchIsOn());
-            EXPECT_EQ(Form1->BtnSet->y(), 184);
-            EXPECT_TRUE(settingControlsEnabled());
-            EXPECT_EQ(Form1->ComboBox1->currentText(), QStringLiteral("Minute"));
-        }
-        platform.advance(1);
-    }
-    EXPECT_EQ(platform.beepsOf(0), 60u);
-    EXPECT_EQ(platform.beeps.size(), 60u);
-    EXPECT_EQ(rewrites, 60 + 3);
-    for (QWidget* window : platform.foreground) EXPECT_EQ(window, Form1);
-    EXPECT_EQ(platform.ringing, std::vector<QString>{QStringLiteral("07:00")});
-    EXPECT_EQ(platform.rang, std::vector<QString>{QStringLiteral("07:00")});
-    EXPECT_TRUE(platform.missed.empty());
-    EXPECT_FALSE(Form1->Ringing);
+// The clock runs by itself once started.
+TEST_F(AlarmTick, TheTimerTicksFromStartUp) {
+    platform.setTime(8, 0, 59);
+    windows = std::make_unique<WindowSet>(platform);
+    platform.setTime(8, 1, 0);
+    EXPECT_TRUE(QTest::qWaitFor([] { return Form1->LblNow->text() == QStringLiteral("08:01"); }));
 }
 
-TEST_F(AlarmTick, ArmingInsideTheAlarmMinuteRingsFromTheNextTick) {
-    platform.setTime(7, 0, 20);
-    start();
-    Form1->AlarmTime = "07:00";
-    platform.beeps.clear();  // the missing sound file's exclamation
-    tickSeconds(5);
-    EXPECT_TRUE(platform.beeps.empty());
-    Form1->BtnSetClick();
-    EXPECT_TRUE(platform.beeps.empty());
-    tickSeconds(35);
-    EXPECT_EQ(platform.beepsOf(0), 35u);
-    tickSeconds(1);
-    EXPECT_FALSE(Form1->switchIsOn());
-}
-
-TEST_F(AlarmTick, DisarmingStopsAtOnceAndRearmingRingsAgain) {
+// The armed alarm rings every second of its minute, each time bringing the window
+// forward, then switches itself off and leaves a trace; with the switch OFF that
+// minute is silent. Switched OFF from the notification, it leaves no trace.
+TEST_F(AlarmTick, RingsItsWholeMinuteThenSwitchesOff) {
     platform.setTime(6, 59, 58);
     start();
     armAt("07:00");
-    tickSeconds(12);  // 06:59:58 .. 07:00:09: ten rings
-    EXPECT_EQ(platform.beepsOf(0), 10u);
-    Form1->BtnSetClick();
-    EXPECT_FALSE(Form1->Ringing);
-    EXPECT_EQ(platform.silenced, 1 + 1);  // start-up shows the switch OFF too
-    tickSeconds(5);
-    EXPECT_EQ(platform.beepsOf(0), 10u);
-    Form1->BtnSetClick();
-    tickSeconds(3);
-    EXPECT_EQ(platform.beepsOf(0), 13u);
-    // Switched off by the user: the user knows it rang, no trace is left.
-    Form1->BtnSetClick();
-    tickSeconds(60);
-    EXPECT_TRUE(platform.rang.empty());
-}
-
-TEST_F(AlarmTick, AMinuteWithoutATickIsNotMadeUp) {
-    platform.setTime(6, 59, 58);
-    start();
-    armAt("07:00");
-    platform.beeps.clear();
+    const QImage face = Form1->ImgNow->grab().toImage();
     tickSeconds(2);
-    platform.setTime(7, 1, 0);  // suspended over the alarm minute
-    tickSeconds(120);
     EXPECT_TRUE(platform.beeps.empty());
-    EXPECT_TRUE(Form1->switchIsOn());
-    // ...but the first tick after the jump says so, once.
-    EXPECT_EQ(platform.missed, std::vector<QString>{QStringLiteral("07:00")});
-    platform.now = {7, 0, 0, 0, platform.now.day + 1};  // the next day
     tickSeconds(60);
-    EXPECT_EQ(platform.beepsOf(0), 60u);
+    EXPECT_EQ(platform.beeps, std::vector<unsigned>(60, 0));
+    EXPECT_EQ(platform.foreground, std::vector<QWidget*>(60, Form1));
+    EXPECT_EQ(platform.ringing, alarm7());
+    EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("07:00"));
+    EXPECT_NE(Form1->ImgNow->grab().toImage(), face);
     tickSeconds(1);
-    EXPECT_FALSE(Form1->switchIsOn());
-    EXPECT_EQ(platform.missed.size(), 1u);
-    EXPECT_EQ(platform.rang, std::vector<QString>{QStringLiteral("07:00")});
+    EXPECT_FALSE(armed());
+    EXPECT_EQ(platform.rang, alarm7());
+
+    // The next day, OFF: silent.
+    platform.now = {7, 0, 0, 0, 1};
+    tickSeconds(5);
+    EXPECT_EQ(platform.beeps.size(), 60u);
+
+    // The day after, switched OFF from the notification, whose button never arms.
+    platform.now = {6, 59, 59, 0, 2};
+    armAt("07:00");
+    tickSeconds(5);
+    platform.onAlarmOffRequested();
+    EXPECT_FALSE(armed());
+    platform.onAlarmOffRequested();
+    EXPECT_FALSE(armed());
+    tickSeconds(60);
+    EXPECT_EQ(platform.beeps.size(), 4u);
+    EXPECT_EQ(platform.rang, alarm7());
+
+    // Then the clock jumps over the alarm minute: nothing rings late, the desktop is told.
+    platform.now = {6, 59, 58, 0, 3};
+    armAt("07:00");
+    tickSeconds(2);
+    EXPECT_TRUE(platform.missed.empty());
+    platform.now = {7, 1, 0, 0, 3};
+    tickSeconds(60);
+    EXPECT_TRUE(platform.beeps.empty());
+    EXPECT_EQ(platform.missed, alarm7());
 }
 
-// Summer time, a clock set by hand, a resume: whatever the clock does, a beep
-// sounds only in a minute equal to the alarm time; a ringing that ends leaves a
-// "rang" trace and an alarm minute jumped over a "missed" one.
-TEST_F(AlarmTick, ClockFaultsNeverRingOutsideTheAlarmMinute) {
-    struct Fault {
-        const char* name;
-        int startH, startM, startS;
-        int jumpAfter;      // ticks before the jump
-        int jumpSeconds;    // how far the clock jumps
-        std::size_t beeps;  // rings in all
-        std::size_t rang, missed;
-    } faults[] = {
-        {"back an hour inside the alarm minute", 7, 0, 0, 10, -3600, 10, 1, 0},
-        {"back an hour before the alarm minute", 6, 59, 0, 30, -3600, 60, 1, 0},
-        {"forward an hour over the alarm minute", 6, 59, 0, 30, 3600, 0, 0, 1},
-        {"forward an hour inside the alarm minute", 7, 0, 0, 20, 3600, 20, 1, 0},
-        {"a day forward inside the alarm minute", 7, 0, 0, 5, 86400, 5 + 55, 1, 0},
-        {"three days asleep over the alarm minute", 6, 59, 50, 5, 3 * 86400 + 120, 0, 0, 1},
-        {"a ten-minute gap over the alarm minute", 6, 55, 0, 240, 600, 0, 0, 1},
-        {"a repeated minute after the alarm", 7, 0, 58, 4, -60, 2, 1, 0},
+// With the mini timer asked for, arming switches to it: it hops while armed, flashes
+// while ringing, and its label follows the clock.
+TEST_F(AlarmTick, TheMiniTimerHopsFlashesAndFollowsTheClock) {
+    platform.setTime(6, 59, 59);
+    start();
+    Form3->CheckTop->setChecked(true);
+    std::string icons;
+    QString label;
+    platform.onModal = [&](QWidget* window) {
+        if (window != Form4) return;
+        for (int i = 0; i < 63; ++i) {
+            tickSeconds(1);
+            icons += miniIcons() + ' ';
+        }
+        label = Form4->LblTimer->text();
     };
-    for (const Fault& f : faults) {
-        SCOPED_TRACE(f.name);
-        platform = FakePlatform();
-        platform.exe = folder.filePath(QStringLiteral("pipiron"));
-        platform.setTime(f.startH, f.startM, f.startS);
-        start(false);
-        armAt("07:00");
-        platform.beeps.clear();
-        std::size_t rangOutside = 0;
-        for (int i = 0; i < 7200; ++i) {
-            if (i == f.jumpAfter) platform.advance(f.jumpSeconds);
-            const bool alarmMinute = platform.now.hour == 7 && platform.now.minute == 0;
-            const std::size_t before = platform.beeps.size();
-            Form1->Timer1Timer();
-            if (!alarmMinute && platform.beeps.size() != before) ++rangOutside;
-            platform.advance(1);
-        }
-        EXPECT_EQ(rangOutside, 0u);
-        EXPECT_EQ(platform.beeps.size(), f.beeps);
-        EXPECT_EQ(platform.rang.size(), f.rang);
-        EXPECT_EQ(platform.missed.size(), f.missed);
-        windows.reset();
-    }
+    Form1->AlarmTime = "07:00";
+    QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
+    std::string ringing;
+    for (int i = 0; i < 30; ++i) ringing += "1 3 ";
+    EXPECT_EQ(icons, "2 " + ringing + "1 1 ");
+    EXPECT_EQ(label, QStringLiteral("07:01"));
+    EXPECT_EQ(platform.foreground, std::vector<QWidget*>(60, Form4));
 }
 
-TEST_F(AlarmTick, AnErrorInATickIsShownAndTheClockGoesOn) {
-    platform.setTime(9, 5, 7);
+// Without a sound device, a sound made ready before its minute knows it at once:
+// the ring beeps the desktop's way from its first tick.
+TEST_F(AlarmTick, WithoutASoundDeviceThePreparedRingBeeps) {
+    ::setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+    writeSound();
+    platform.setTime(6, 59, 58);
     start();
-    // A 12-hour picture makes a current time that is not "HH:MM".
-    Form1->timeLocale.picture = "h:mm:ss tt";
-    platform.setTime(9, 6, 0);
-    Form1->Timer1->start(1);
-    QTest::qWait(30);
-    Form1->Timer1->stop();
-    ASSERT_FALSE(platform.errors.empty());
-    EXPECT_EQ(platform.errors.front(), QStringLiteral("'9:' は整数ではありません"));
-    Form1->timeLocale = TimeLocale{};
-    platform.setTime(9, 7, 0);
-    Form1->Timer1->start(1);
-    QTest::qWait(30);
-    Form1->Timer1->stop();
-    EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("09:07"));
-}
-
-TEST_F(AlarmTick, StartUpShowsTheTimeBeforeTheTimerFires) {
-    platform.setTime(10, 10, 42);
-    start();
-    EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("10:10"));
-    EXPECT_EQ(lblSet(), "10:10");
-    EXPECT_EQ(alarm(), "10:10");
-    EXPECT_EQ(Form1->BtnSet->text(), QStringLiteral("OFF"));
-    EXPECT_EQ(Form1->ImgSet->picture(), Form1->ImgNow->picture());
-}
-
-// Nothing is pushed to the screen when nothing on it changes: the start-up
-// minute equals the alarm time, so its ticks run the whole redraw.
-TEST_F(AlarmTick, ATickThatChangesNothingRepaintsNothing) {
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* event) override {
-            paints += event->type() == QEvent::Paint;
-            return false;
-        }
-    } counter;
-    platform.setTime(10, 10, 5);
-    start();
-    Form1->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
-    Form1->ImgNow->installEventFilter(&counter);
-    Form1->LblNow->installEventFilter(&counter);
-    for (int second = 6; second < 60; second += 9) {
-        platform.setTime(10, 10, second);
-        Form1->Timer1Timer();
-        QTest::qWait(1);
-    }
-    EXPECT_EQ(counter.paints, 0);
-    platform.setTime(10, 11, 0);
-    Form1->Timer1Timer();
-    QTest::qWait(1);
-    EXPECT_EQ(counter.paints, 2);
-    EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("10:11"));
-}
-
-TEST_F(AlarmTick, TheTickStaysOnTheWholeSecond) {
-    platform.now = {8, 0, 0, 730};
-    start();
-    Form1->Timer1->start(1);
+    ASSERT_TRUE(Form1->WavReady);
+    armAt("07:00");
+    Form1->Timer1->start(0);  // the real tick, which makes the sound ready
     QTest::qWait(20);
-    // Re-armed from the clock: 270 ms to the next second, and a few more.
-    EXPECT_GE(Form1->Timer1->remainingTime(), 250);
-    EXPECT_LE(Form1->Timer1->remainingTime(), 275);
-    EXPECT_EQ(Form1->Timer1->interval(), 1000 - 730 + 5);
     Form1->Timer1->stop();
+    AudioEngine::instance().sync();
+    platform.setTime(7, 0, 0);
+    tickSeconds(1);
+    EXPECT_EQ(platform.beeps, std::vector<unsigned>{0});
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
-TEST_F(AlarmTick, EachFaceIsDrawnAloneAndAMalformedTimeDrawsNothing) {
-    platform.setTime(10, 10, 0);
-    start();
-    const QImage left = Form1->ImgNow->picture();
-    Form1->AlarmTime = "03:00";
-    Form1->BtnUpClick();
-    EXPECT_EQ(Form1->ImgNow->picture(), left);
-    const QImage right = Form1->ImgSet->picture();
-    EXPECT_NE(right, left);
-    platform.setTime(11, 45, 0);
-    tickSeconds(1);
-    EXPECT_EQ(Form1->ImgSet->picture(), right);
-    EXPECT_NE(Form1->ImgNow->picture(), left);
-
-    const QImage work = Form1->ImgBK->picture();
-    const QImage now = Form1->ImgNow->picture();
-    for (const char* malformed : {"9:05:", "", "ab:cd", "12:5x"}) {
-        try {
-            Form1->DrawClock(true, malformed);
-            ADD_FAILURE() << malformed;
-        } catch (const EConvertError&) {
+// Days of ticks with an alarm every hour hold no more memory on the second day.
+TEST_F(AlarmTick, DaysOfAlarmsHoldNoMoreMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    const auto heapInUse = [] { return __sanitizer_get_current_allocated_bytes(); };
+#else
+    const auto heapInUse = [] { return mallinfo2().uordblks; };
+#endif
+    platform.setTime(0, 0, 0);
+    start(false);
+    std::size_t heap[3] = {};
+    for (int second = 0; second < 2 * 86400; ++second) {
+        const LocalTime& now = platform.now;
+        if (now.minute == 30 && now.second == 0) {
+            char alarm[8];
+            std::snprintf(alarm, sizeof alarm, "%02d:00", (now.hour + 1) % 24);
+            Form1->AlarmTime = alarm;
+            Form1->BtnSetClick();
         }
-        EXPECT_EQ(Form1->ImgBK->picture(), work);
-        EXPECT_EQ(Form1->ImgNow->picture(), now);
-        EXPECT_EQ(Form1->ImgSet->picture(), right);
+        Form1->Timer1Timer();
+        platform.advance(1);
+        if (second % 86400 == 86399) heap[second / 86400] = heapInUse();
     }
+    EXPECT_EQ(platform.rang.size(), 47u);
+    EXPECT_LT(heap[1], heap[0] + 64 * 1024);
 }

@@ -1,0 +1,50 @@
+#include "app/convert.h"
+#include "clock/hands.h"
+#include "clock/timeformat.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+// The clock as the locale writes it, cut to the "HH:MM" the faces and the alarm use.
+TEST(ClockText, TheLocalesTimeIsCutToHoursAndMinutes) {
+    struct Case {
+        const char* picture;
+        int hour, minute;
+        const char* formatted;
+        const char* nowTime;
+    } cases[] = {{"H:mm:ss", 9, 5, "9:05:07", "09:05"},
+                 {"h:mm:ss tt", 0, 30, "12:30:07 am", "12:30"},
+                 {"h:mm:ss tt", 22, 5, "10:05:07 pm", "10:05"}};
+    for (const Case& c : cases) {
+        TimeLocale locale;
+        locale.picture = c.picture;
+        const std::string formatted = formatTime(locale, c.hour, c.minute, 7);
+        EXPECT_EQ(formatted, c.formatted);
+        EXPECT_EQ(nowTimeFromFormatted(formatted).str(), c.nowTime) << c.formatted;
+    }
+}
+
+// Numbers typed or read from the settings file: decimal in 32 bits, or "$" and hex.
+TEST(ClockText, NumbersAreDecimalOrDollarHexWithin32Bits) {
+    struct Case {
+        const char* text;
+        std::optional<int> value;
+    } cases[] = {{"$1F", 31},        {" -12", -12},      {"2147483647", 2147483647},
+                 {"2147483648", {}}, {"4294967295", {}}, {"#1F", {}},
+                 {"$", {}},          {"$FFFFFFFF", -1},  {"12x", {}}};
+    for (const Case& c : cases) EXPECT_EQ(tryStrToInt(c.text), c.value) << c.text;
+}
+
+// End points cut toward zero in extended precision, where the drawn faces have them.
+TEST(Hands, EndPointsMatchTheDrawnFacePixelForPixel) {
+    struct Case {
+        int hour, minute;
+        HandPoint end;
+    } hours[] = {{0, 0, {64, 44}},  {3, 0, {84, 64}},  {3, 59, {81, 73}}, {15, 0, {84, 64}},
+                 {6, 30, {58, 83}}, {9, 45, {45, 56}}, {10, 10, {47, 52}}},
+      minutes[] = {{0, 0, {64, 29}}, {0, 5, {81, 33}}, {0, 15, {99, 64}}, {0, 45, {29, 63}}};
+    for (const Case& c : hours)
+        EXPECT_EQ(hourHandEnd(c.hour, c.minute), c.end) << c.hour << ":" << c.minute;
+    for (const Case& c : minutes) EXPECT_EQ(minuteHandEnd(c.minute), c.end) << c.minute;
+}

@@ -2,11 +2,8 @@
 
 #include "app/qtplatform.h"
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QTest>

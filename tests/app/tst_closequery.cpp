@@ -86,8 +86,7 @@ TEST_F(WindowTest, MessagesCarryTheProgramsNameAndTheNotificationOnlySwitchesOff
 // on Wayland) and centred on it, with OK first and the default, whatever the desktop's
 // convention (GNOME's puts the cancel button first).
 TEST(Dialogs, TheWarningStandsOverTheWindowWithOkFirst) {
-    const QString styleName = QApplication::style()->name();
-    QApplication::setStyle(new CancelFirst(styleName));
+    QApplication::setStyle(new CancelFirst(QApplication::style()->name()));
     QtPlatform platform;
     WindowSet windows(platform);
     Form1->Timer1->stop();
@@ -112,7 +111,6 @@ TEST(Dialogs, TheWarningStandsOverTheWindowWithOkFirst) {
     });
     user.start(50);
     Form1->Exit1->trigger();
-    QApplication::setStyle(styleName);
     EXPECT_TRUE(seen);
     EXPECT_TRUE(Form1->isVisible()) << "ｷｬﾝｾﾙ keeps the program";
 }

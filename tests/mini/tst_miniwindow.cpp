@@ -63,8 +63,6 @@ TEST_F(WindowTest, TheMiniTimerThroughAWholeAlarm) {
             EXPECT_EQ(Form4->pos(), QPoint(120, 135));
             key(Qt::Key_Menu);
             EXPECT_EQ(menu(), "開く アラームＯＦＦ 終了");
-            key(Qt::Key_F10);
-            EXPECT_EQ(menu(), "");
             tickSeconds(9);
             ASSERT_EQ(Form4->LblTimer->text(), "07:00");
             EXPECT_EQ(icons(), "3");
@@ -92,5 +90,4 @@ TEST_F(WindowTest, TheMiniTimerThroughAWholeAlarm) {
     EXPECT_FALSE(Form1->switchIsOn()) << "開く switches a ringing alarm off";
     Form1->Mini->trigger();
     EXPECT_EQ(platform.quits, 1);
-    EXPECT_EQ(showing, 3u);
 }

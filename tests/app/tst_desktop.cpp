@@ -143,7 +143,10 @@ Status newClient(SmsConn connection, SmPointer, unsigned long* mask, SmsCallback
             SmsSaveYourselfDoneProcMask | SmsCloseConnectionProcMask | SmsSetPropertiesProcMask;
     cb->register_client.callback = [](SmsConn c, SmPointer, char* previous) -> Status {
         std::free(previous);
-        return SmsRegisterClientReply(c, SmsGenerateClientID(c));
+        char* id = SmsGenerateClientID(c);
+        const Status registered = SmsRegisterClientReply(c, id);
+        std::free(id);
+        return registered;
     };
     cb->interact_request.callback = [](SmsConn, SmPointer, int) { said << "InteractRequest"; };
     cb->interact_done.callback = [](SmsConn, SmPointer, Bool no) {

@@ -136,6 +136,7 @@ struct ProgramCopy {
 // A session manager of the test's own, for one client: what the client tells it.
 QStringList said;
 SmsConn client = nullptr;
+int connections = 0;
 
 Status newClient(SmsConn connection, SmPointer, unsigned long* mask, SmsCallbacks* cb, char**) {
     client = connection;
@@ -181,12 +182,15 @@ QString listenForSessionClients(QObject* owner) {
         QObject::connect(accept, &QSocketNotifier::activated, owner, [owner, listener] {
             IceAcceptStatus status;
             IceConn ice = IceAcceptConnection(listener, &status);
+            ++connections;
             auto* read =
                 new QSocketNotifier(IceConnectionNumber(ice), QSocketNotifier::Read, owner);
             QObject::connect(read, &QSocketNotifier::activated, owner, [ice, read] {
-                if (IceProcessMessages(ice, nullptr, nullptr) != IceProcessMessagesIOError) return;
+                const IceProcessMessagesStatus status = IceProcessMessages(ice, nullptr, nullptr);
+                if (status == IceProcessMessagesSuccess) return;
                 read->setEnabled(false);
-                IceCloseConnection(ice);
+                --connections;
+                if (status == IceProcessMessagesIOError) IceCloseConnection(ice);
             });
         });
     }
@@ -315,6 +319,7 @@ TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
     SmsDie(client);
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([] { return connections == 0; })) << "left without a word";
     EXPECT_FALSE(QFile::exists(copy.ini)) << "saved a second time";
     EXPECT_EQ(calls("CloseNotification", 2), (QList<QVariantList>{{41u}, {42u}}));
     EXPECT_EQ(calls("Close", 2), (QList<QVariantList>{{"/request/1"}, {"/request/2"}}));

@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/fontpages.h"
 #include "app/handlerguard.h"
 #include "app/logoutsequence.h"
 #include "app/programimage.h"
@@ -14,6 +15,11 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
+#include <QTimer>
+
+#include <fontconfig/fontconfig.h>
+
+#include <thread>
 
 namespace {
 
@@ -35,6 +41,8 @@ public:
 
 int main(int argc, char* argv[]) {
     if (const std::optional<int> status = answerCommandLine(argc, argv)) return *status;
+    // The font configuration is read while Qt connects to the display.
+    std::jthread readFontConfiguration([] { FcInit(); });
     const QByteArray sessionManager = XsmpClient::takeAddress();
     PipironApplication app(argc, argv);
     sendXRequestsBeforeSleep(app);
@@ -51,6 +59,7 @@ int main(int argc, char* argv[]) {
     platform.setApplicationTitle(
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
 
+    readFontConfiguration.join();
     WindowSet windows(platform);
     QObject::connect(&terminationSignals, &TerminationSignals::received, Form1,
                      [] { Form1->endSession(false); });
@@ -58,6 +67,8 @@ int main(int argc, char* argv[]) {
     LogoutSequence logout(session, *Form1);
     guarded(platform, [] { Form1->LoadSettings(); });
     Form1->show();
+    // By then the first window is drawn and its glyphs are in Qt's cache.
+    QTimer::singleShot(2000, Form1, releaseFontPages);
     const int result = QApplication::exec();
     app.platform = nullptr;
     return result;

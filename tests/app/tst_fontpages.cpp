@@ -1,0 +1,52 @@
+#include "app/fontpages.h"
+#include "app/fonts.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QImage drawn(const QFont& font) {
+    QImage image(160, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("23:59 現在"));
+    return image;
+}
+
+// Kilobytes of font files in this process's memory.
+int fontKilobytesMapped() {
+    QFile smaps(QStringLiteral("/proc/self/smaps"));
+    if (!smaps.open(QIODevice::ReadOnly)) return -1;
+    const QRegularExpression fontFile(QStringLiteral("\\.(ttf|otf|ttc)$"),
+                                      QRegularExpression::CaseInsensitiveOption);
+    bool inFont = false;
+    int kilobytes = 0;
+    for (const QString& line : QString::fromLatin1(smaps.readAll()).split(u'\n')) {
+        if (QRegularExpression(QStringLiteral("^[0-9a-f]+-")).match(line).hasMatch())
+            inFont = fontFile.match(line.trimmed()).hasMatch();
+        else if (inFont && line.startsWith(u"Rss:"))
+            kilobytes +=
+                line.section(u' ', 1, -1, QString::SectionSkipEmpty).section(u' ', 0, 0).toInt();
+    }
+    return kilobytes;
+}
+
+}  // namespace
+
+// Glyphs read from the files after their pages were let go are the glyphs they were.
+TEST(FontPages, TextReadAfterTheFilesAreLetGoLooksTheSame) {
+    const QImage before = drawn(msGothic(21, true));
+    ASSERT_GT(fontKilobytesMapped(), 0);
+    releaseFontPages();
+    EXPECT_EQ(fontKilobytesMapped(), 0);
+    // Another style strategy makes Qt read the glyphs anew, drawn alike.
+    QFont again = msGothic(21, true);
+    again.setStyleStrategy(QFont::PreferQuality);
+    EXPECT_EQ(drawn(again), before);
+}

@@ -161,6 +161,7 @@ TEST_F(AlarmControls, TheMinutesBoxSetsTheAlarmFromNow) {
     Form1->ComboBox1->showPopup();
     QAbstractItemView* list = Form1->ComboBox1->view();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    EXPECT_EQ(list->visualRect(list->model()->index(0, 0)).height(), 16);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(0, 0)).center());
     EXPECT_EQ(lblSet(), "08:00");  // "now"

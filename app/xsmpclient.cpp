@@ -137,34 +137,26 @@ void XsmpClient::onSaveYourself(SmcConn, SmPointer client, int, Bool shutdown, i
         Qt::QueuedConnection);
 }
 
-void XsmpClient::onInteract(SmcConn, SmPointer client) {
+void XsmpClient::later(SmPointer client, void (LogoutSequence::*step)()) {
     auto* self = static_cast<XsmpClient*>(client);
     QMetaObject::invokeMethod(
         self,
-        [self] {
-            if (self->sequence) self->sequence->interact();
+        [self, step] {
+            if (self->sequence) (self->sequence->*step)();
         },
         Qt::QueuedConnection);
 }
 
+void XsmpClient::onInteract(SmcConn, SmPointer client) {
+    later(client, &LogoutSequence::interact);
+}
+
 void XsmpClient::onDie(SmcConn, SmPointer client) {
-    auto* self = static_cast<XsmpClient*>(client);
-    QMetaObject::invokeMethod(
-        self,
-        [self] {
-            if (self->sequence) self->sequence->die();
-        },
-        Qt::QueuedConnection);
+    later(client, &LogoutSequence::die);
 }
 
 void XsmpClient::onSaveComplete(SmcConn, SmPointer) {}
 
 void XsmpClient::onShutdownCancelled(SmcConn, SmPointer client) {
-    auto* self = static_cast<XsmpClient*>(client);
-    QMetaObject::invokeMethod(
-        self,
-        [self] {
-            if (self->sequence) self->sequence->shutdownCancelled();
-        },
-        Qt::QueuedConnection);
+    later(client, &LogoutSequence::shutdownCancelled);
 }

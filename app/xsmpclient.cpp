@@ -137,26 +137,34 @@ void XsmpClient::onSaveYourself(SmcConn, SmPointer client, int, Bool shutdown, i
         Qt::QueuedConnection);
 }
 
-void XsmpClient::later(SmPointer client, void (LogoutSequence::*step)()) {
+void XsmpClient::onInteract(SmcConn, SmPointer client) {
     auto* self = static_cast<XsmpClient*>(client);
     QMetaObject::invokeMethod(
         self,
-        [self, step] {
-            if (self->sequence) (self->sequence->*step)();
+        [self] {
+            if (self->sequence) self->sequence->interact();
         },
         Qt::QueuedConnection);
 }
 
-void XsmpClient::onInteract(SmcConn, SmPointer client) {
-    later(client, &LogoutSequence::interact);
-}
-
 void XsmpClient::onDie(SmcConn, SmPointer client) {
-    later(client, &LogoutSequence::die);
+    auto* self = static_cast<XsmpClient*>(client);
+    QMetaObject::invokeMethod(
+        self,
+        [self] {
+            if (self->sequence) self->sequence->die();
+        },
+        Qt::QueuedConnection);
 }
 
 void XsmpClient::onSaveComplete(SmcConn, SmPointer) {}
 
 void XsmpClient::onShutdownCancelled(SmcConn, SmPointer client) {
-    later(client, &LogoutSequence::shutdownCancelled);
+    auto* self = static_cast<XsmpClient*>(client);
+    QMetaObject::invokeMethod(
+        self,
+        [self] {
+            if (self->sequence) self->sequence->shutdownCancelled();
+        },
+        Qt::QueuedConnection);
 }

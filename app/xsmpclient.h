@@ -33,7 +33,6 @@ private:
     void disconnectFromManager();
     void setProperties();
 
-    static void later(void* client, void (LogoutSequence::*step)());
     static void onSaveYourself(_SmcConn* connection, void* client, int saveType, int shutdown,
                                int interactStyle, int fast);
     static void onInteract(_SmcConn* connection, void* client);

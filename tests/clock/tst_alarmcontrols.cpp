@@ -190,7 +190,7 @@ TEST_F(AlarmControls, SwitchingOffRewindsTheSound) {
 }
 
 // The switch has the focus from the start: Space, Enter and keypad Enter work it,
-// whether or not the desktop gives the key a text; Tab leaves it.
+// whether or not the desktop gives the key a text; Tab and Shift+Tab walk the order.
 TEST_F(AlarmControls, KeysOnTheSwitch) {
     EXPECT_EQ(QApplication::focusWidget(), Form1->BtnSet);
     struct Case {
@@ -210,6 +210,20 @@ TEST_F(AlarmControls, KeysOnTheSwitch) {
         EXPECT_EQ(QApplication::focusWidget(), c.focus) << c.key;
         if (armed()) QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
     }
+    // The whole order, onward with Tab from the switch and back with Shift+Tab.
+    const std::vector<QWidget*> order = {Form1->BtnSet,   Form1->BtnDown, Form1->BtnUp,
+                                         Form1->Btn5Down, Form1->Btn5Up,  Form1->ComboBox1,
+                                         Form1->BtnSet};
+    Form1->BtnSet->setFocus();
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QTest::keyClick(Form1->windowHandle(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), order[i]) << i;
+    }
+    for (std::size_t i = order.size() - 1; i-- > 0;) {
+        QTest::keyClick(Form1->windowHandle(), Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(QApplication::focusWidget(), order[i]) << i;
+    }
+    EXPECT_FALSE(armed());
 }
 
 // On a dark desktop both faces stand on the window colour, the dial's disc stays

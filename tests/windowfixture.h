@@ -7,10 +7,11 @@
 #include "mini/miniwindow.h"
 #include "settings/aboutwindow.h"
 #include "settings/settingswindow.h"
+#include "settings/testfiles.h"
+#include "sound/wavwriter.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -49,13 +50,12 @@ protected:
 
     // A second-long buzz where the default setting finds the alarm sound.
     void writeSound() {
-        QByteArray wav = QByteArray::fromHex(
-            "52494646a43e000057415645666d74201000000001000100"
-            "401f0000803e00000200100064617461803e0000");
-        for (int i = 0; i < 8000; ++i) wav.append(i % 16 < 8 ? "\x40\x1f" : "\xc0\xe0", 2);
+        std::vector<std::int16_t> buzz(8000);
+        for (std::size_t i = 0; i < buzz.size(); ++i) buzz[i] = i % 16 < 8 ? 8000 : -8000;
+        const std::vector<std::uint8_t> wav = makeWav16(buzz, 1, 8000);
         ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("media")));
-        QFile file(folder.filePath(QStringLiteral("media/tada.wav")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(wav) == wav.size());
+        ASSERT_TRUE(put(folder.filePath(QStringLiteral("media/tada.wav")),
+                        {reinterpret_cast<const char*>(wav.data()), wav.size()}));
     }
 
     std::string now() const { return Form1->NowTime.str(); }

@@ -19,8 +19,7 @@ QImage drawn(const QFont& font) {
     return image;
 }
 
-// Kilobytes of font files in this process's memory: the Rss of each mapping whose
-// header (the only lines not starting with a capital) names a font file.
+// Kilobytes of font files mapped: the Rss under each header (no capital) naming one.
 int fontKilobytesMapped() {
     QFile smaps(QStringLiteral("/proc/self/smaps"));
     if (!smaps.open(QIODevice::ReadOnly)) return -1;

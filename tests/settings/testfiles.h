@@ -7,9 +7,10 @@
 #include <string>
 #include <string_view>
 
-inline void put(const QString& path, std::string_view bytes) {
+inline bool put(const QString& path, std::string_view bytes) {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(bytes.data(), qint64(bytes.size()));
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
 }
 
 // "-" for a file that cannot be read.

@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/displayloss.h"
 #include "app/fontpages.h"
 #include "app/handlerguard.h"
 #include "app/logoutsequence.h"
@@ -63,6 +64,8 @@ int main(int argc, char* argv[]) {
     WindowSet windows(platform);
     QObject::connect(&terminationSignals, &TerminationSignals::received, Form1,
                      [] { Form1->endSession(false); });
+    // A display that goes away ends the program as a signal does.
+    DisplayLossWatch displayLoss([] { Form1->endSession(false); });
     XsmpClient session(sessionManager);
     LogoutSequence logout(session, *Form1);
     guarded(platform, [] { Form1->LoadSettings(); });

@@ -2,6 +2,7 @@
 
 #include "app/desktopattention.h"
 #include "app/placement.h"
+#include "app/titlebar.h"
 #include "sound/audioengine.h"
 #include "sound/beeper.h"
 
@@ -71,6 +72,23 @@ public:
     }
 };
 
+// The program's message boxes: its own title bar, and centred on their owner once
+// they have their size (Qt places them by a first guess of it).
+class ProgramMessageBox : public QMessageBox {
+public:
+    ProgramMessageBox(Icon icon, const QString& title, const QString& text, StandardButtons buttons,
+                      QWidget* owner)
+        : QMessageBox(icon, title, text, buttons, owner) {
+        TitleBar::install(this, TitleBar::Buttons::Close);
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        centreOnOwner(this);
+    }
+};
+
 void keepOwnButtonOrder(QMessageBox& box) {
     auto* buttons = box.findChild<QDialogButtonBox*>();
     if (!buttons) return;
@@ -104,8 +122,12 @@ void runModal(QWidget* window, QWidget* owner) {
 }
 
 void centreOnOwner(QWidget* window) {
+    // A dialog made with its owner knows it; the windows made at start-up learn it
+    // when shown.
     const QWindow* handle = window->windowHandle();
-    const QWindow* owner = handle ? handle->transientParent() : nullptr;
+    const QWidget* parent = window->parentWidget();
+    const QWindow* owner = parent ? parent->window()->windowHandle()
+                                  : handle ? handle->transientParent() : nullptr;
     if (!owner || !owner->isVisible()) {
         centreOnScreen(window);
         return;
@@ -190,8 +212,8 @@ QWidget* QtPlatform::dialogOwner() const {
 }
 
 bool QtPlatform::confirmWarning(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), text,
-                    QMessageBox::Ok | QMessageBox::Cancel, dialogOwner());
+    ProgramMessageBox box(QMessageBox::Warning, QStringLiteral("警告"), text,
+                          QMessageBox::Ok | QMessageBox::Cancel, dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("ｷｬﾝｾﾙ"));
     box.setDefaultButton(QMessageBox::Ok);
@@ -203,14 +225,15 @@ bool QtPlatform::confirmWarning(const QString& text) {
 void QtPlatform::showMessage(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::Ok, dialogOwner());
+    ProgramMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::Ok,
+                          dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
 
 void QtPlatform::showError(const QString& message) {
-    QMessageBox box(QMessageBox::Critical, applicationTitle(), message + QLatin1Char('.'),
-                    QMessageBox::Ok, dialogOwner());
+    ProgramMessageBox box(QMessageBox::Critical, applicationTitle(), message + QLatin1Char('.'),
+                          QMessageBox::Ok, dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }
@@ -269,11 +292,11 @@ void QtPlatform::showHelp(const QString& helpFile, unsigned, unsigned) {
 }
 
 void QtPlatform::showNoHelpViewer(const QString& page) {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(),
-                    QStringLiteral("ヘルプを表示するプログラムがありません。\n"
-                                   "ブラウザで次のファイルを開いてください。\n") +
-                        page,
-                    QMessageBox::Ok, dialogOwner());
+    ProgramMessageBox box(QMessageBox::NoIcon, applicationTitle(),
+                          QStringLiteral("ヘルプを表示するプログラムがありません。\n"
+                                         "ブラウザで次のファイルを開いてください。\n") +
+                              page,
+                          QMessageBox::Ok, dialogOwner());
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();

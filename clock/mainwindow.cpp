@@ -6,8 +6,10 @@
 #include "app/fonts.h"
 #include "app/handlerguard.h"
 #include "app/hintcontroller.h"
+#include "app/menukeys.h"
 #include "app/placement.h"
 #include "app/platform.h"
+#include "app/titlebar.h"
 #include "clock/clockjump.h"
 #include "clock/dragsector.h"
 #include "clock/fixeditemheight.h"
@@ -39,6 +41,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 #include <cstdio>
@@ -117,6 +120,7 @@ TForm1::TForm1(Platform& platform) : m_platform(platform) {
     createMenu();
     bindEvents();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    TitleBar::install(this, TitleBar::Buttons::Close);
     run([this] { FormCreate(); });
 }
 
@@ -228,6 +232,9 @@ void TForm1::createMenu() {
     Exit1 = MainMenu1->addAction(QStringLiteral("終了"));
     K4->installEventFilter(this);
     MainMenu1->installEventFilter(this);
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, MainMenu1,
+            [this] { toggleMenuBarKeyboard(MainMenu1); });
 }
 
 template <typename Handler>

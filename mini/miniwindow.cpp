@@ -4,6 +4,7 @@
 #include "app/handlerguard.h"
 #include "app/placement.h"
 #include "app/programimage.h"
+#include "app/titlebar.h"
 #include "clock/imagecontrol.h"
 #include "clock/mainwindow.h"
 
@@ -55,6 +56,7 @@ TForm4::TForm4(Platform& platform) : m_platform(platform) {
     N1 = PopTimer->addSeparator();
     Exit = PopTimer->addAction(QStringLiteral("終了"));
     setColours(Qt::black, QColor(0, 255, 0));
+    keepNormalState(this);
 
     connect(PopTimer, &QMenu::aboutToShow, this,
             [this] { guarded(m_platform, [this] { PopTimerPopup(); }); });
@@ -81,7 +83,9 @@ void TForm4::setColours(const QColor& background, const QColor& text) {
 }
 
 QPoint TForm4::popupPoint() const {
-    return frameGeometry().topLeft() + QPoint(10, 10);
+    // From the window itself: on Wayland only the desktop knows where it stands,
+    // and a menu is placed relative to its window.
+    return mapToGlobal(QPoint(10, 10));
 }
 
 void TForm4::FormShow() {

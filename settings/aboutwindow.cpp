@@ -3,6 +3,7 @@
 #include "app/fonts.h"
 #include "app/programimage.h"
 #include "app/qtplatform.h"
+#include "app/titlebar.h"
 #include "clock/imagecontrol.h"
 
 #include <QLabel>
@@ -58,6 +59,7 @@ TForm2::TForm2() {
         label(this, QRect(128, 56, 54, 16), msPGothic(16, true), blue, QStringLiteral("Copy"));
 
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    TitleBar::install(this, TitleBar::Buttons::None);
     FormCreate();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/fonts.h"
 #include "app/qtplatform.h"
+#include "app/titlebar.h"
 #include "settings/radiogroup.h"
 
 #include <QCheckBox>
@@ -57,6 +58,7 @@ TForm3::TForm3() {
     setTabOrder(RGColor, BtnOK);
 
     connect(BtnOK, &QPushButton::clicked, this, &TForm3::BtnOKClick);
+    TitleBar::install(this, TitleBar::Buttons::Close);
 }
 
 TForm3::~TForm3() {

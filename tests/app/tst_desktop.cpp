@@ -1,9 +1,13 @@
 // The built program as a user starts it: on a real X11 desktop, worked with the X
 // tools, and ended by the desktop.
+#include <QApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPalette>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -17,53 +21,100 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <list>
-#include <ranges>
 #include <span>
 
 namespace {
 
-// A real X11 desktop for one test: Xvfb on a free display, optionally the openbox
-// window manager, and the X tools a user's actions are made with. Programs started
-// here get the display, a fresh home and no session bus.
-class X11Desktop {
+// The program has ended, or ends within a while.
+bool ended(QProcess& program) {
+    return program.state() == QProcess::NotRunning || program.waitForFinished(10000);
+}
+
+// The close box stands at the right end of a title bar.
+QPoint closeBoxOf(const QRect& bar) {
+    const int box = bar.height() - 4;
+    return {bar.right() - 1 - box / 2, bar.top() + 2 + box / 2};
+}
+
+// Where the right half of the bar, up to the close box if `withClose`, shows nothing but
+// the bar's own colour: no other button.
+bool nothingElseOn(const QImage& screen, const QRect& bar, bool withClose) {
+    const int end = withClose ? closeBoxOf(bar).x() - bar.height() / 2 - 2 : bar.right();
+    const QRgb colour = screen.pixel(bar.topLeft());
+    for (int x = bar.center().x(); x <= end; ++x)
+        if (screen.pixel(x, bar.center().y()) != colour) return false;
+    return !withClose || screen.pixel(closeBoxOf(bar) + QPoint(0, -2)) != colour;
+}
+
+// A real desktop for one test: Xvfb on a free display, bare or with the openbox window
+// manager, or with the weston compositor on it (its X11 back end, so the X tools'
+// pointer and keys reach it) and the program as a native Wayland client. Programs
+// started here get the desktop, a fresh home and no session bus.
+enum class Shell { BareX, Openbox, Weston };
+
+class Desktop {
 public:
-    ~X11Desktop() {
-        for (QProcess& process : m_processes | std::views::reverse)
-            process.terminate(), process.waitForFinished(5000);
+    explicit Desktop(Shell shell = Shell::BareX) : m_shell(shell) {}
+    ~Desktop() {
+        for (auto process = m_processes.rbegin(); process != m_processes.rend(); ++process)
+            process->terminate(), process->waitForFinished(5000);
     }
 
-    // Starts the server (and the window manager) and waits until they are ready.
-    bool start(bool windowManager) {
+    // Starts the server and the shell on it, and waits until they are ready.
+    bool start() {
         // Displays away from a desktop at :0. Without -noreset the server resets when
         // its last client leaves and refuses whoever connects meanwhile.
         for (int number = 60; m_display.isEmpty() && number < 100; ++number) {
             QProcess& server = launch("Xvfb", {":" + QString::number(number), "-displayfd", "1",
-                                               "-screen", "0", "800x600x24", "-noreset"});
+                                               "-screen", "0", "1024x768x24", "-noreset"});
             while (!server.canReadLine() && server.waitForReadyRead(10000)) {
             }
-            if (server.canReadLine()) m_display = ":" + QString::number(number);
+            if (server.canReadLine()) m_display = ":" + QString::number(number), m_shown = &server;
         }
         // A window mapped before openbox manages windows may wait unmanaged: the mark
         // its startup command sets on the root window says it is ready.
-        if (windowManager) launch("openbox", {"--startup", "xprop -root -f _UP 8s -set _UP yes"});
-        return QTest::qWaitFor(
+        if (m_shell == Shell::Openbox)
+            launch("openbox", {"--startup", "xprop -root -f _UP 8s -set _UP yes"});
+        if (m_shell == Shell::Weston) {
+            // Never idle, and without its on-screen keyboard over the windows.
+            QFile config(m_home.filePath("weston.ini"));
+            if (!config.open(QIODevice::WriteOnly) ||
+                config.write("[core]\nidle-time=0\n[input-method]\npath=\n") < 0)
+                return false;
+            config.close();
+            m_shown = &launch("weston",
+                              {"--backend=x11-backend.so", "--socket=pipiron-test", "--width=1024",
+                               "--height=768", "--config=" + config.fileName()});
+        }
+        const bool ready = QTest::qWaitFor(
             [&] {
+                if (m_shell == Shell::Weston)  // its panel is drawn
+                    return screen().pixel(512, 10) != screen().pixel(512, 300);
                 const QString mark = run("xprop", {"-root", "_UP"});
-                return windowManager ? mark.endsWith("\"yes\"") : !mark.isEmpty();
+                return m_shell == Shell::Openbox ? mark.endsWith("\"yes\"") : !mark.isEmpty();
             },
             20000);
+        // Weston takes the pointer's place from the motion it has seen: before any, a
+        // click lands on its panel.
+        for (const char* x : {"500", "520"})
+            run("xdotool", {"mousemove", x, "400"}), QTest::qWait(200);
+        return ready;
     }
 
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"WAYLAND_DISPLAY", "SESSION_MANAGER"}) env.remove(name);
+        const bool wayland = m_shell == Shell::Weston;
         for (const auto& [name, value] : {std::pair{"DISPLAY", m_display},
                                           {"HOME", m_home.path()},
                                           {"XDG_CONFIG_HOME", m_home.filePath(".config")},
-                                          {"QT_QPA_PLATFORM", "xcb"},
+                                          {"XDG_RUNTIME_DIR", m_home.path()},
+                                          {"QT_QPA_PLATFORM", wayland ? "wayland" : "xcb"},
                                           {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent"}})
             env.insert(name, value);
+        if (wayland) env.insert("WAYLAND_DISPLAY", "pipiron-test");
         return env;
     }
 
@@ -78,13 +129,16 @@ public:
     }
 
     // Runs a tool to its end and gives what it printed.
-    QString run(const QString& program, const QStringList& arguments) const {
+    QByteArray output(const QString& program, const QStringList& arguments) const {
         QProcess process;
         process.setProcessEnvironment(environment());
         process.start(program, arguments);
         if (!process.waitForFinished(15000)) process.kill();
         process.waitForFinished();
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+        return process.readAllStandardOutput();
+    }
+    QString run(const QString& program, const QStringList& arguments) const {
+        return QString::fromUtf8(output(program, arguments)).trimmed();
     }
 
     // The id of the first showing window whose title matches, waiting for it to appear.
@@ -109,7 +163,102 @@ public:
         return int(ids.indexOf(window));
     }
 
+    // What the screen shows: the root window with every window on it, as ImageMagick
+    // takes it (an X dump of the root alone would miss windows of another depth).
+    QImage screen() const {
+        return QImage::fromData(output("import", {"-window", "root", "png:-"}), "PNG")
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    // Waits until a window of the program is active whose width matches; gives its
+    // title bar: on Wayland the program's own, which wears the highlight colour while
+    // its window is active, on X11 the window manager's above the window.
+    QRect activeTitleBar(const std::function<bool(int)>& width, int timeout = 20000) const {
+        QRect bar;
+        (void)QTest::qWaitFor(
+            [&] {
+                bar = m_shell == Shell::Weston ? activeTitleBarOn(screen()) : activeX11TitleBar();
+                return bar.isValid() && width(bar.width());
+            },
+            timeout);
+        return bar.isValid() && width(bar.width()) ? bar : QRect();
+    }
+
+    // Whether the active window's title bar offers nothing but a move and, if
+    // `closable`, a close box.
+    bool offersOnly(const QRect& bar, bool closable) const {
+        if (m_shell == Shell::Weston) return nothingElseOn(screen(), bar, closable);
+        const QString window = run("xdotool", {"getactivewindow"});
+        const QString allowed = run("xprop", {"-id", window, "_NET_WM_ALLOWED_ACTIONS"});
+        return !allowed.isEmpty() && !allowed.contains("MAXIMIZE") && !allowed.contains("RESIZE") &&
+               run("xprop", {"-id", window, "_MOTIF_WM_HINTS"})
+                   .endsWith(closable ? "0x3, 0x24, 0x1a, 0x0, 0x0" : "0x3, 0x4, 0xa, 0x0, 0x0");
+    }
+
+    // Closes the active window as its title bar does: the close box, or the window
+    // manager's key for it.
+    void close(const QRect& bar) const {
+        if (m_shell == Shell::Weston)
+            click(closeBoxOf(bar));
+        else
+            keys("alt+F4");
+    }
+
+    // The X server, or on Wayland the compositor, goes away.
+    void loseDisplay() {
+        m_shown->terminate();
+        m_shown->waitForFinished(5000);
+    }
+
+    // Pointer and keys, as the user works them.
+    void click(const QPoint& at, const QString& button = "1") const {
+        // Weston's pointer follows only motion it sees.
+        run("xdotool", {"mousemove", QString::number(at.x() + 3), QString::number(at.y() + 3)});
+        QTest::qWait(100);
+        run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y())});
+        QTest::qWait(100);
+        run("xdotool", {"click", button});
+    }
+    void keys(const QString& keys) const {
+        run("xdotool", QStringList{"key", "--delay", "150"} + keys.split(' '));
+        QTest::qWait(300);
+    }
+
 private:
+    // The window manager's title bar above the active window: its frame's top.
+    QRect activeX11TitleBar() const {
+        const QString window = run("xdotool", {"getactivewindow"});
+        QHash<QString, int> at;
+        for (const QString& line : run("xwininfo", {"-id", window}).split('\n'))
+            at[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
+        const QStringList frame = run("xprop", {"-id", window, "-notype", "_NET_FRAME_EXTENTS"})
+                                      .section('=', 1)
+                                      .split(',');
+        const int top = frame.value(2).trimmed().toInt();
+        if (window.isEmpty() || top <= 0) return {};
+        return QRect(at["Absolute upper-left X"], at["Absolute upper-left Y"] - top, at["Width"],
+                     top);
+    }
+
+    // The program's title bar wears the highlight colour while its window is active; its
+    // first row is unbroken, under the window's outline.
+    static QRect activeTitleBarOn(const QImage& screen) {
+        const QRgb highlight = QApplication::palette().color(QPalette::Highlight).rgb();
+        const auto lit = [&](int x, int y) { return screen.pixel(x, y) == highlight; };
+        for (int y = 1; y < screen.height(); ++y)
+            for (int x = 0, run = 0; x < screen.width(); x += run + 1) {
+                for (run = 0; x + run < screen.width() && lit(x + run, y) && !lit(x + run, y - 1);)
+                    ++run;
+                if (run < 190) continue;
+                int height = 0;
+                while (y + height < screen.height() && lit(x, y + height)) ++height;
+                return QRect(x, y, run, height);
+            }
+        return {};
+    }
+
+    Shell m_shell;
+    QProcess* m_shown = nullptr;  // what shows the windows: the server or the compositor
     QTemporaryDir m_home;
     QString m_display;
     std::list<QProcess> m_processes;
@@ -235,8 +384,8 @@ public:
 // cancel it and saves once.
 TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
     ProgramCopy copy("[SETUP]\r\nWAVFILE=missing.wav\r\n", "pipiron.AppImage");
-    X11Desktop desktop;
-    ASSERT_TRUE(copy.ok && desktop.start(false));
+    Desktop desktop;
+    ASSERT_TRUE(copy.ok && desktop.start());
     QObject owner;
     const QString address = listenForSessionClients(&owner);
     // A session bus of its own, where the test owns the desktop's names.
@@ -317,7 +466,7 @@ TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
     EXPECT_EQ(calls("Notify", 2).size() + calls("Inhibit", 2).size(), 4);
     QTest::qWait(300);  // the desktop's answers reach the program
     SmsDie(client);
-    ASSERT_TRUE(program.waitForFinished(10000));
+    ASSERT_TRUE(ended(program));
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_TRUE(QTest::qWaitFor([] { return connections == 0; })) << "left without a word";
     EXPECT_FALSE(QFile::exists(copy.ini)) << "saved a second time";
@@ -330,8 +479,8 @@ TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
 // to the front, but every key still goes where the user is typing, never to the switch.
 TEST(OnTheDesktop, KeysTypedInAnotherProgramStayThereWhileItRings) {
     ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");
-    X11Desktop desktop;
-    ASSERT_TRUE(copy.ok && desktop.start(true));
+    Desktop desktop(Shell::Openbox);
+    ASSERT_TRUE(copy.ok && desktop.start());
     QProcess& editor = desktop.launch("xev", {"-event", "keyboard"});
     const QString editorWindow = desktop.windowNamed("^Event Tester$");
     while (QTime::currentTime().second() > 40) QTest::qWait(500);  // rings in one minute
@@ -352,8 +501,8 @@ TEST(OnTheDesktop, KeysTypedInAnotherProgramStayThereWhileItRings) {
 // The desktop ends the program with a signal: it saves what the user chose and ends
 // normally, also while a message is up and when the save fails.
 TEST(OnTheDesktop, ASignalEndsTheProgramWithTheSettingsSaved) {
-    X11Desktop desktop;
-    ASSERT_TRUE(desktop.start(false));
+    Desktop desktop;
+    ASSERT_TRUE(desktop.start());
     const QByteArray wav = PIPIRON_CHIME;
     const std::tuple<int, QByteArray, QByteArray> cases[] = {
         {SIGHUP, "[SETUP]\r\nCOLOR=3\r\nWAVFILE=" + wav + "\r\n",
@@ -377,4 +526,165 @@ TEST(OnTheDesktop, ASignalEndsTheProgramWithTheSettingsSaved) {
         EXPECT_EQ(program.exitCode(), 0);
         EXPECT_EQ(copy.saved(), saved.isEmpty() ? "(none)" : saved);
     }
+}
+
+namespace {
+
+// The mini timer on the screen: the blue of its default colours.
+QRect miniTimerOn(const QImage& screen) {
+    QRect area;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            if (screen.pixel(x, y) == qRgb(0, 0, 255)) area |= QRect(x, y, 1, 1);
+    return area;
+}
+
+const auto mainWindow = [](int width) { return width == 256; };
+const auto settingsWindow = [](int width) { return width == 383; };
+const auto aboutWindow = [](int width) { return width == 193; };
+const auto messageBox = [](int width) { return width > 0 && width != 256 && width != 383; };
+
+}  // namespace
+
+class OnEveryDesktop : public ::testing::TestWithParam<Shell> {};
+INSTANTIATE_TEST_SUITE_P(, OnEveryDesktop, ::testing::Values(Shell::Openbox, Shell::Weston),
+                         [](const auto& info) {
+                             return info.param == Shell::Weston ? "Weston" : "Openbox";
+                         });
+
+// Every menu item by the keyboard alone (F10, Alt, arrows, Enter, the Menu key), the mini
+// timer's menu by the right button where the window is, and each window showing only the
+// title bar buttons its kind allows.
+TEST_P(OnEveryDesktop, TheKeyboardReachesEveryMenuItem) {
+    ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");
+    Desktop desktop(GetParam());
+    ASSERT_TRUE(copy.ok && desktop.start());
+    QProcessEnvironment env = desktop.environment();
+    env.insert("PATH", copy.folder.path());  // no help viewer: a box names the page
+    QProcess& program = desktop.launch(copy.program, {}, env);
+    const QRect bar = desktop.activeTitleBar(mainWindow);
+    ASSERT_TRUE(bar.isValid());
+    EXPECT_TRUE(desktop.offersOnly(bar, true));
+
+    const auto backInTheMainWindow = [&] {
+        ASSERT_TRUE(desktop.activeTitleBar(mainWindow).isValid());
+        QTest::qWait(300);  // the keyboard follows
+    };
+    // タイマくん, its menu where the window is, and back by the Menu key and 開く.
+    desktop.keys("F10 Return");
+    QRect mini;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (mini = miniTimerOn(desktop.screen())).isValid(); }));
+    EXPECT_FALSE(desktop.activeTitleBar(mainWindow, 0).isValid());
+    const QImage before = desktop.screen();
+    desktop.click(mini.center(), "3");
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        const QImage menu = desktop.screen();
+        int changed = 0;
+        for (int y = mini.top() + 10; y < mini.top() + 60; ++y)
+            for (int x = mini.right() + 4; x < mini.left() + 100; ++x)
+                changed += menu.pixel(x, y) != before.pixel(x, y);
+        return changed > 1000;
+    })) << "no menu beside the mini timer";
+    desktop.keys("Escape Menu Down Return");
+
+    // 設定 with its close box; the hints switched off and OK.
+    backInTheMainWindow();
+    desktop.keys("F10 Right Return");
+    const QRect settings = desktop.activeTitleBar(settingsWindow);
+    EXPECT_TRUE(settings.isValid() && desktop.offersOnly(settings, true));
+    desktop.keys("Tab space Tab Tab Tab space");
+    // 情報 > About, without a close box, and 情報 > ヘルプ, whose box names the page.
+    backInTheMainWindow();
+    desktop.keys("F10 Right Right Down Down Return");
+    const QRect about = desktop.activeTitleBar(aboutWindow);
+    EXPECT_TRUE(about.isValid() && desktop.offersOnly(about, false));
+    desktop.keys("Return");
+    backInTheMainWindow();
+    desktop.keys("F10 Right Right Down Return");
+    EXPECT_TRUE(desktop.activeTitleBar(messageBox).isValid());
+    desktop.keys("Return");
+    // 終了 through Alt.
+    backInTheMainWindow();
+    desktop.keys("alt Right Right Right Return");
+    ASSERT_TRUE(ended(program));
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(copy.saved().contains("HINT=0"));
+}
+
+// The main window's title bar has its close box alone; a double click changes nothing, a
+// drag moves the window, and the close box asks while the alarm is armed. The program
+// lives on past the next minute, and ends by the close box and OK.
+TEST_P(OnEveryDesktop, TheTitleBarMovesTheWindowAndClosesIt) {
+    ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");
+    Desktop desktop(GetParam());
+    ASSERT_TRUE(copy.ok && desktop.start());
+    QProcessEnvironment env = desktop.environment();
+    env.insert("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+    QProcess& program =
+        desktop.launch("faketime", {"-f", "@2026-03-04 10:09:48", copy.program}, env);
+    QElapsedTimer started;
+    started.start();
+    const QRect bar = desktop.activeTitleBar(mainWindow);
+    ASSERT_TRUE(bar.isValid());
+    const QPoint grip = bar.topLeft() + QPoint(150, bar.height() / 2);
+    desktop.click(grip);
+    desktop.run("xdotool", {"click", "--repeat", "2", "1"});
+    QTest::qWait(1000);
+    EXPECT_EQ(desktop.activeTitleBar(mainWindow), bar) << "a double click changed the window";
+    desktop.run("xdotool", {"mousedown", "1"});
+    for (const int step : {20, 40, 80, 120})
+        desktop.run("xdotool", {"mousemove", QString::number(grip.x() + step),
+                                QString::number(grip.y() + step / 2)}),
+            QTest::qWait(100);
+    desktop.run("xdotool", {"mouseup", "1"});
+    QRect moved;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        moved = desktop.activeTitleBar(mainWindow);
+        // Carried from where the drag set in, at most the first step after the press.
+        return QRect(98, 48, 25, 15).contains(moved.topLeft() - bar.topLeft());
+    })) << "moved to "
+        << moved.x() << "," << moved.y() << " from " << bar.x() << "," << bar.y();
+
+    // Armed for five minutes on, so it does not ring meanwhile.
+    desktop.keys("Tab Tab Tab Tab space shift+Tab shift+Tab shift+Tab shift+Tab Return");
+    desktop.close(moved);
+    const QRect question = desktop.activeTitleBar(messageBox);
+    ASSERT_TRUE(question.isValid());
+    EXPECT_TRUE(desktop.offersOnly(question, true));
+    desktop.close(question);  // as ｷｬﾝｾﾙ
+    EXPECT_EQ(desktop.activeTitleBar(mainWindow), moved);
+    QTest::qWait(std::max<qint64>(0, 15000 - started.elapsed()));  // past 10:10:00
+    EXPECT_EQ(program.state(), QProcess::Running);
+    EXPECT_EQ(desktop.activeTitleBar(mainWindow), moved);
+    desktop.close(moved);
+    ASSERT_TRUE(desktop.activeTitleBar(messageBox).isValid());
+    desktop.keys("Return");
+    ASSERT_TRUE(ended(program));
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(copy.saved().count("HINT=1"), 1);
+}
+
+// The display goes away (a remote display dropped, the compositor ended) after the user
+// changed a setting: the program saves it as it does at a signal.
+class WhenTheDisplayGoes : public ::testing::TestWithParam<Shell> {};
+INSTANTIATE_TEST_SUITE_P(, WhenTheDisplayGoes, ::testing::Values(Shell::BareX, Shell::Weston),
+                         [](const auto& info) {
+                             return info.param == Shell::Weston ? "Weston" : "X11";
+                         });
+
+TEST_P(WhenTheDisplayGoes, TheSettingsAreSaved) {
+    ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");
+    Desktop desktop(GetParam());
+    ASSERT_TRUE(copy.ok && desktop.start());
+    QProcess& program = desktop.launch(copy.program, {});
+    if (GetParam() == Shell::Weston)
+        ASSERT_TRUE(desktop.activeTitleBar(mainWindow).isValid());
+    else
+        desktop.run("xdotool", {"windowfocus", "--sync", desktop.windowNamed("^ぴぴろん$")});
+    desktop.keys("F10 Right Return");
+    QTest::qWait(1000);
+    desktop.keys("Tab space Tab Tab Tab space");
+    desktop.loseDisplay();
+    ASSERT_TRUE(ended(program));
+    EXPECT_TRUE(copy.saved().contains("HINT=0")) << copy.saved().toStdString();
 }

@@ -29,8 +29,8 @@ namespace {
 class X11Desktop {
 public:
     ~X11Desktop() {
-        for (QProcess& process : m_processes | std::views::reverse)
-            process.terminate(), process.waitForFinished(5000);
+        for (auto process = m_processes.rbegin(); process != m_processes.rend(); ++process)
+            process->terminate(), process->waitForFinished(5000);
     }
 
     // Starts the server (and the window manager) and waits until they are ready.

@@ -2,10 +2,10 @@
 # checks the tree a desktop needs, in the folders the build was configured with:
 # the program with its files in one folder, a relative link in bin, the icons and
 # the desktop entry named after the AppStream id, the entry starting the program by
-# its absolute path under the prefix (never under DESTDIR), the licence, and both
-# desktop files accepted by the validators.
+# its absolute path under the prefix (never under DESTDIR), the licence, the manual
+# page, and both desktop files accepted by the validators.
 # usage: cmake -DBUILD=<build> -DPREFIX=<work> -DPROGRAM_DIR=<dir> -DBINDIR=<dir> -DDATADIR=<dir>
-#              -DDOCDIR=<dir> -P install_tree.cmake
+#              -DDOCDIR=<dir> -DMANDIR=<dir> -P install_tree.cmake
 cmake_policy(SET CMP0007 NEW)  # keeps the empty DESTDIR of a table row
 set(id io.github.pipiron.Pipiron)
 foreach(validator desktop-file-validate appstreamcli)
@@ -32,7 +32,7 @@ foreach(install "${PREFIX}/ぴぴ ろん/.local|" "/opt/pipiron|${PREFIX}/stage"
 
   set(files ${PROGRAM_DIR}/pipiron ${PROGRAM_DIR}/pipiron.html ${PROGRAM_DIR}/media/tada.wav
             ${DATADIR}/applications/${id}.desktop ${DATADIR}/metainfo/${id}.metainfo.xml
-            ${DOCDIR}/LICENSE)
+            ${DOCDIR}/LICENSE ${MANDIR}/man1/pipiron.1)
   foreach(size 32 48 64 128)
     list(APPEND files ${DATADIR}/icons/hicolor/${size}x${size}/apps/${id}.png)
   endforeach()

@@ -1,18 +1,27 @@
-# Configures the source afresh as a packager and scripts/run do and checks, without
-# building, what the default build would make: only the program and its icon tool
-# with the tests off (no test registered, GoogleTest not even looked for), and
-# warnings as errors only when asked for.
+# Configures the source as a packager and scripts/run do and checks, without
+# building, what the default build of any generator would make: only the program
+# and its icon tool with the tests off (no test registered, GoogleTest not even
+# looked for), warnings as errors only when asked for, and the program's folder
+# under the library folder unless one is given, also after a re-configure with
+# another library folder.
 # usage: cmake -DSOURCE=<tree> -DWORK=<folder> -DGENERATOR=<g> -DCXX=<compiler> -P build_switches.cmake
-# options | what the default build links | the flag -Werror (yes/no)
-foreach(case "-DBUILD_TESTING=OFF|iconscale;pipiron|no"
-             "-DBUILD_TESTING=OFF;-DPIPIRON_WERROR=ON|iconscale;pipiron|yes")
-  string(REGEX REPLACE "\\|.*" "" options "${case}")
-  string(REGEX MATCH "\\|[^|]*\\|" linked "${case}")
-  string(REPLACE "|" "" linked "${linked}")
-  string(REGEX REPLACE ".*\\|" "" werror "${case}")
-  file(REMOVE_RECURSE "${WORK}")
+cmake_minimum_required(VERSION 3.25)
+# options ("+" first: re-configure the tree before) | -Werror (yes/no) | program's folder
+foreach(case "-DBUILD_TESTING=OFF;-DCMAKE_INSTALL_LIBDIR=lib|no|lib/pipiron"
+             "+;-DCMAKE_INSTALL_LIBDIR=lib/x86_64-linux-gnu|no|lib/x86_64-linux-gnu/pipiron"
+             "-DBUILD_TESTING=OFF;-DPIPIRON_WERROR=ON;-DPIPIRON_INSTALL_DIR=opt/pipiron|yes|opt/pipiron"
+             "+;-DCMAKE_INSTALL_LIBDIR=lib64|yes|opt/pipiron")
+  string(REGEX MATCH "^(\\+;)?([^|]*)\\|([^|]*)\\|([^|]*)$" case "${case}")
+  set(options "${CMAKE_MATCH_2}")
+  set(werror "${CMAKE_MATCH_3}")
+  set(folder "${CMAKE_MATCH_4}")
+  if(NOT CMAKE_MATCH_1)
+    file(REMOVE_RECURSE "${WORK}")
+  endif()
   execute_process(COMMAND "${CMAKE_COMMAND}" -S "${SOURCE}" -B "${WORK}" -G "${GENERATOR}"
-                          "-DCMAKE_CXX_COMPILER=${CXX}" -DCMAKE_BUILD_TYPE=Release ${options}
+                          "-DCMAKE_CXX_COMPILER=${CXX}" -DCMAKE_BUILD_TYPE=Release
+                          "-DCMAKE_PROJECT_INCLUDE=${CMAKE_CURRENT_LIST_DIR}/default_build.cmake"
+                          ${options}
                   RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${options}: configure failed\n${err}")
@@ -24,21 +33,21 @@ foreach(case "-DBUILD_TESTING=OFF|iconscale;pipiron|no"
     message(FATAL_ERROR "${options}: tests configured\n${tests}${gtest}")
   endif()
 
-  execute_process(COMMAND "${CMAKE_COMMAND}" --build "${WORK}" -- -n OUTPUT_VARIABLE plan)
-  string(REGEX MATCHALL "Linking CXX executable [^ \n]+" steps "${plan}")
-  list(TRANSFORM steps REPLACE "Linking CXX executable " "")
-  list(SORT steps)
-  if(NOT steps STREQUAL linked)
-    message(FATAL_ERROR "${options}: the default build links ${steps}, not ${linked}")
+  include("${WORK}/default-build.cmake")
+  if(NOT made STREQUAL "iconscale;pipiron")
+    message(FATAL_ERROR "${options}: the default build makes ${made}, not iconscale;pipiron")
   endif()
-
-  execute_process(COMMAND "${CMAKE_COMMAND}" --build "${WORK}" -- -t commands pipiron
-                  OUTPUT_VARIABLE commands)
-  set(found yes)
-  if(NOT commands MATCHES " -Werror ")
-    set(found no)
+  set(found no)
+  if("-Werror" IN_LIST compile_options)
+    set(found yes)
   endif()
   if(NOT found STREQUAL werror)
     message(FATAL_ERROR "${options}: -Werror ${found}, ${werror} expected")
+  endif()
+
+  # Where the generated install script puts the program.
+  file(STRINGS "${WORK}/app/cmake_install.cmake" install REGEX "TYPE EXECUTABLE")
+  if(NOT install MATCHES "DESTINATION \"\\\${CMAKE_INSTALL_PREFIX}/${folder}\" TYPE EXECUTABLE")
+    message(FATAL_ERROR "${options}: the program is not installed to ${folder}: ${install}")
   endif()
 endforeach()

@@ -1,8 +1,11 @@
 # Installs the build as a user does (a prefix) and as a packager does (DESTDIR) and
-# checks the tree a desktop needs: the program with its files in one folder, a
-# relative link in bin, the icons and the desktop entry named after the AppStream
-# id, the entry starting the program by its absolute path under the prefix (never
-# under DESTDIR), the licence, and both desktop files accepted by the validators.
+# checks the tree a desktop needs, in the folders the build was configured with:
+# the program with its files in one folder, a relative link in bin, the icons and
+# the desktop entry named after the AppStream id, the entry starting the program by
+# its absolute path under the prefix (never under DESTDIR), the licence, the manual
+# page, and both desktop files accepted by the validators.
+# usage: cmake -DBUILD=<build> -DPREFIX=<work> -DPROGRAM_DIR=<dir> -DBINDIR=<dir> -DDATADIR=<dir>
+#              -DDOCDIR=<dir> -DMANDIR=<dir> -P install_tree.cmake
 cmake_policy(SET CMP0007 NEW)  # keeps the empty DESTDIR of a table row
 set(id io.github.pipiron.Pipiron)
 foreach(validator desktop-file-validate appstreamcli)
@@ -27,11 +30,11 @@ foreach(install "${PREFIX}/ぴぴ ろん/.local|" "/opt/pipiron|${PREFIX}/stage"
     message(FATAL_ERROR "install to ${prefix} (DESTDIR ${destdir}) failed: ${rc}")
   endif()
 
-  set(files lib/pipiron/pipiron lib/pipiron/pipiron.html lib/pipiron/media/tada.wav
-            share/applications/${id}.desktop share/metainfo/${id}.metainfo.xml
-            share/doc/pipiron/LICENSE)
+  set(files ${PROGRAM_DIR}/pipiron ${PROGRAM_DIR}/pipiron.html ${PROGRAM_DIR}/media/tada.wav
+            ${DATADIR}/applications/${id}.desktop ${DATADIR}/metainfo/${id}.metainfo.xml
+            ${DOCDIR}/LICENSE ${MANDIR}/man1/pipiron.1)
   foreach(size 32 48 64 128)
-    list(APPEND files share/icons/hicolor/${size}x${size}/apps/${id}.png)
+    list(APPEND files ${DATADIR}/icons/hicolor/${size}x${size}/apps/${id}.png)
   endforeach()
   foreach(file ${files})
     if(NOT EXISTS "${root}/${file}")
@@ -39,20 +42,20 @@ foreach(install "${PREFIX}/ぴぴ ろん/.local|" "/opt/pipiron|${PREFIX}/stage"
     endif()
   endforeach()
 
-  set(link "${root}/bin/pipiron")
+  set(link "${root}/${BINDIR}/pipiron")
   file(READ_SYMLINK "${link}" target)
   if(NOT IS_SYMLINK "${link}" OR IS_ABSOLUTE "${target}")
-    message(FATAL_ERROR "bin/pipiron is not a relative link: ${target}")
+    message(FATAL_ERROR "${BINDIR}/pipiron is not a relative link: ${target}")
   endif()
   file(REAL_PATH "${link}" resolved)
-  file(REAL_PATH "${root}/lib/pipiron/pipiron" program)
+  file(REAL_PATH "${root}/${PROGRAM_DIR}/pipiron" program)
   if(NOT resolved STREQUAL program)
-    message(FATAL_ERROR "bin/pipiron leads to ${resolved}, not ${program}")
+    message(FATAL_ERROR "${BINDIR}/pipiron leads to ${resolved}, not ${program}")
   endif()
 
-  set(entry "${root}/share/applications/${id}.desktop")
+  set(entry "${root}/${DATADIR}/applications/${id}.desktop")
   file(STRINGS "${entry}" exec REGEX "^Exec=" ENCODING UTF-8)
-  set(program "${prefix}/lib/pipiron/pipiron")
+  set(program "${prefix}/${PROGRAM_DIR}/pipiron")
   if(program MATCHES " ")
     set(program "\"${program}\"")
   endif()
@@ -60,7 +63,7 @@ foreach(install "${PREFIX}/ぴぴ ろん/.local|" "/opt/pipiron|${PREFIX}/stage"
     message(FATAL_ERROR "${entry}: ${exec}")
   endif()
   foreach(check "${path_of_desktop-file-validate};${entry}"
-                "${path_of_appstreamcli};validate;--no-net;${root}/share/metainfo/${id}.metainfo.xml")
+                "${path_of_appstreamcli};validate;--no-net;${root}/${DATADIR}/metainfo/${id}.metainfo.xml")
     execute_process(COMMAND ${check} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
     if(NOT rc EQUAL 0 OR out MATCHES "warning|error")
       message(FATAL_ERROR "${check}: ${out}")

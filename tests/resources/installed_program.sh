@@ -10,17 +10,20 @@
 #   - a portable copy of the folder (without the install's marker, renamed to
 #     mezamashi): mezamashi.ini beside it, also on a read-only disk, where the
 #     file in $XDG_CONFIG_HOME would count once it exists.
+# usage: installed_program.sh BUILD WORK PROGRAM_DIR BINDIR DATADIR (the last three
+# relative to the prefix, as the build was configured)
 set -euo pipefail
 build=$1
 prefix="$2/ぴぴ ろん"
+folder=$prefix/$3
 # A run that was killed may have left its read-only mount behind.
 umount "$prefix.home/portable" 2>/dev/null || true
 rm -rf "$2"
 cmake --install "$build" --prefix "$prefix" >/dev/null
-[ -f "$prefix/lib/pipiron/installed" ] || { echo "missing lib/pipiron/installed"; exit 1; }
+[ -f "$folder/installed" ] || { echo "missing $3/installed"; exit 1; }
 
 # A launcher's reading of Exec: the string escapes, then the quoting, which is the shell's.
-exec_line=$(sed -n 's/^Exec=//p' "$prefix/share/applications/io.github.pipiron.Pipiron.desktop")
+exec_line=$(sed -n 's/^Exec=//p' "$prefix/$5/applications/io.github.pipiron.Pipiron.desktop")
 exec_line=$(printf '%s' "$exec_line" | sed 's/\\\\/\\/g; s/%%/%/g')
 eval "menu_command=($exec_line)"
 
@@ -76,20 +79,20 @@ expect_sound() {
   exit 1
 }
 
-for name in beside config; do cp "$prefix/lib/pipiron/media/tada.wav" "$home/sounds/$name.wav"; done
-installed=$prefix/bin/pipiron
-expect_sound "$(realpath "$prefix/lib/pipiron/media/tada.wav")" "" env PATH= "${menu_command[@]}"
+for name in beside config; do cp "$folder/media/tada.wav" "$home/sounds/$name.wav"; done
+installed=$prefix/$4/pipiron
+expect_sound "$(realpath "$folder/media/tada.wav")" "" env PATH= "${menu_command[@]}"
 # The end by SIGTERM saved the settings there, and nothing into the prefix.
 grep -q '^WAVFILE=c:' "$config/pipiron.ini" 2>/dev/null || { echo "no settings in $config"; exit 1; }
 rm "$config/pipiron.ini"
-printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/beside.wav" >"$prefix/lib/pipiron/pipiron.ini"
+printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/beside.wav" >"$folder/pipiron.ini"
 expect_sound "$home/sounds/beside.wav" "" "$installed"
 printf '[SETUP]\r\nWAVFILE=%s\r\n' "$home/sounds/config.wav" >"$config/pipiron.ini"
 expect_sound "$home/sounds/config.wav" "$home/sounds/beside.wav" "$installed"
 
 # A portable copy, with a sound named in Shift-JIS as a settings file from Windows has it.
 portable=$home/portable
-cp -R "$prefix/lib/pipiron/." "$portable"
+cp -R "$folder/." "$portable"
 rm "$portable/installed" "$portable/pipiron.ini"
 mv "$portable/pipiron" "$portable/mezamashi"
 chime=$(printf '\x83\x60\x83\x83\x83\x43\x83\x80.wav')

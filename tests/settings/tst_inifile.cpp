@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
+#include <cstdio>
 
 // A writer that dies, or loses power, at a chosen step: write(), fsync() and rename()
 // are taken from the C library here, and act as always until a child sets g_stepsLeft.
@@ -37,7 +38,8 @@ ino_t inodeOf(int fd) {
 // the disk comes back empty, as on ext4.
 void stepDone() {
     if (g_stepsLeft < 0 || g_stepsLeft-- > 0) return;
-    for (const std::string& path : g_renamedOver) (void)::truncate(path.c_str(), 0);
+    for (const std::string& path : g_renamedOver)
+        if (::truncate(path.c_str(), 0) != 0) std::perror(path.c_str());
     ::raise(SIGKILL);
 }
 

@@ -546,11 +546,15 @@ const auto messageBox = [](int width) { return width > 0 && width != 256 && widt
 
 }  // namespace
 
+const auto shellName = [](const ::testing::TestParamInfo<Shell>& info) {
+    return std::string(info.param == Shell::Weston    ? "Weston"
+                       : info.param == Shell::Openbox ? "Openbox"
+                                                      : "X11");
+};
+
 class OnEveryDesktop : public ::testing::TestWithParam<Shell> {};
 INSTANTIATE_TEST_SUITE_P(, OnEveryDesktop, ::testing::Values(Shell::Openbox, Shell::Weston),
-                         [](const auto& info) {
-                             return info.param == Shell::Weston ? "Weston" : "Openbox";
-                         });
+                         shellName);
 
 // Every menu item by the keyboard alone (F10, Alt, arrows, Enter, the Menu key), the mini
 // timer's menu by the right button where the window is, and each window showing only the
@@ -672,9 +676,7 @@ TEST_P(OnEveryDesktop, TheTitleBarMovesTheWindowAndClosesIt) {
 // changed a setting: the program saves it as it does at a signal.
 class WhenTheDisplayGoes : public ::testing::TestWithParam<Shell> {};
 INSTANTIATE_TEST_SUITE_P(, WhenTheDisplayGoes, ::testing::Values(Shell::BareX, Shell::Weston),
-                         [](const auto& info) {
-                             return info.param == Shell::Weston ? "Weston" : "X11";
-                         });
+                         shellName);
 
 TEST_P(WhenTheDisplayGoes, TheSettingsAreSaved) {
     ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");

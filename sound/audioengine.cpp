@@ -6,8 +6,6 @@
 #include "sound/wavclip.h"
 
 #include <pthread.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -44,8 +42,8 @@ std::vector<float> toneOf(unsigned type) {
 
 struct AudioEngine::Command {
     enum class Kind { Load, Drop, Play, Pause, Rewind, Beep, Prepare, Sync, Quit } kind;
-    int value = 0;   // Load: the file; Beep: the type; Prepare: milliseconds to hold
-    int number = 0;  // Load: which load this is
+    int value = 0;  // Beep: the type; Prepare: milliseconds to hold; Load: which load
+    std::shared_ptr<const WavClip> clip = {};
     std::shared_ptr<std::promise<void>> done = {};
 };
 
@@ -176,8 +174,10 @@ struct AudioEngine::Device {
 };
 
 AudioEngine& AudioEngine::instance() {
-    static AudioEngine engine;
-    return engine;
+    // Never destroyed: a file that took long to read may still bring its samples
+    // while the process ends. The program ends the engine itself (shutdown).
+    static AudioEngine* const engine = new AudioEngine;
+    return *engine;
 }
 
 AudioEngine::AudioEngine() : m_device(std::make_unique<Device>()) {
@@ -185,29 +185,47 @@ AudioEngine::AudioEngine() : m_device(std::make_unique<Device>()) {
 }
 
 AudioEngine::~AudioEngine() {
-    if (m_thread.joinable()) {
-        post({Command::Kind::Quit});
-        m_thread.join();
+    shutdown();
+}
+
+void AudioEngine::shutdown() {
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_shutDown) return;
+        m_shutDown = true;
+        if (!m_thread.joinable()) return;
+        m_queue.push_back({Command::Kind::Quit});
     }
+    m_wake.notify_one();
+    m_thread.join();
 }
 
 void AudioEngine::post(Command command) {
     {
         const std::lock_guard lock(m_mutex);
+        if (m_shutDown) {
+            if (command.done) command.done->set_value();
+            return;
+        }
         if (!m_thread.joinable()) m_thread = std::thread(&AudioEngine::run, this);
         m_queue.push_back(std::move(command));
     }
     m_wake.notify_one();
 }
 
-void AudioEngine::loadSound(int fd) {
+int AudioEngine::expectSound() {
     int number = 0;
     {
         const std::lock_guard lock(m_mutex);
         number = ++m_loadsPosted;
     }
     m_soundState = SoundState::Loading;
-    post({Command::Kind::Load, fd, number});
+    post({Command::Kind::Drop});
+    return number;
+}
+
+void AudioEngine::soundRead(int number, std::shared_ptr<const WavClip> clip) {
+    post({Command::Kind::Load, number, std::move(clip)});
 }
 
 void AudioEngine::dropSound() {
@@ -243,7 +261,7 @@ void AudioEngine::prepare(int holdMs) {
 void AudioEngine::sync() {
     auto done = std::make_shared<std::promise<void>>();
     auto finished = done->get_future();
-    post({Command::Kind::Sync, 0, 0, done});
+    post({Command::Kind::Sync, 0, nullptr, done});
     finished.wait();
 }
 
@@ -290,7 +308,7 @@ void AudioEngine::handle(Command& command) {
     Device& d = *m_device;
     switch (command.kind) {
         case Command::Kind::Load:
-            load(command.value, command.number);
+            load(std::move(command.clip), command.value);
             break;
         case Command::Kind::Drop: {
             d.lock();
@@ -358,39 +376,24 @@ void AudioEngine::handle(Command& command) {
     }
 }
 
-void AudioEngine::load(int fd, int number) {
-    struct stat info {};
-    std::string why;
-    std::optional<WavClip> clip;
-    if (::fstat(fd, &info) == 0) {
-        const auto readAt = [fd](std::uint64_t offset, void* buffer, std::size_t count) {
-            std::size_t done = 0;
-            while (done < count) {
-                const ssize_t n = ::pread(fd, static_cast<char*>(buffer) + done, count - done,
-                                          off_t(offset + done));
-                if (n <= 0) break;
-                done += std::size_t(n);
-            }
-            return done;
-        };
-        clip = WavClip::read(readAt, std::uint64_t(info.st_size), why);
+void AudioEngine::load(std::shared_ptr<const WavClip> clip, int number) {
+    {
+        // Another sound was asked for while this one was read.
+        const std::lock_guard lock(m_mutex);
+        if (number != m_loadsPosted) return;
     }
-    ::close(fd);
-    if (!clip) qCDebug(lcSound, "the alarm sound cannot be read: %s", why.c_str());
-
     Device& d = *m_device;
-    auto loaded = clip ? std::make_shared<const WavClip>(std::move(*clip)) : nullptr;
     d.lock();
     d.voice = Device::Voice::Ready;
     d.heardFrames = 0;
-    std::swap(d.clip, loaded);
+    std::swap(d.clip, clip);
     d.makeConverter();
     d.unlock();
     m_soundPlaying = false;
     m_heardFrames = 0;
 
     const std::lock_guard lock(m_mutex);
-    if (number != m_loadsPosted) return;  // another file is on its way
+    if (number != m_loadsPosted) return;
     m_soundLength = d.clip ? d.clip->seconds() : 0.0;
     m_soundState = d.clip ? SoundState::Ready : SoundState::Failed;
 }

@@ -16,9 +16,14 @@
 #include <QToolTip>
 #include <QWindow>
 
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -122,6 +127,32 @@ TEST_F(Settings, TheAlarmRingsTheSoundChosenAfterAMissingOne) {
     EXPECT_EQ(platform.beeps, (std::vector<unsigned>{48, 48, 0, 0}));
 }
 
+// A FIFO named as the sound hangs nothing: at start, and chosen in the settings window,
+// it is a file that cannot be opened, told at once, and the alarm beeps.
+TEST_F(Settings, APipeAsTheSoundIsAFileThatCannotBeOpened) {
+    const QByteArray pipe = path("pipe.wav").toLocal8Bit();
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    // A program stuck opening the pipe is let go after a while, and the test fails.
+    std::atomic<bool> done = false, hung = false;
+    std::jthread watchdog([&] {
+        for (int waited = 0; !done && waited < 30000; waited += 50)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        while (!done) {
+            const int fd = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) hung = true, ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    startWith("[SETUP]\r\nWAVFILE=pipe.wav\r\n");
+    inSettings([] { type("pipe.wav"); });
+    QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
+    tickSeconds(2);
+    done = true;
+    EXPECT_FALSE(hung) << "hung opening the pipe";
+    EXPECT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.beeps, (std::vector<unsigned>{48, 48, 0, 0}));
+}
+
 // A portable copy keeps its settings beside itself while its folder takes files; an
 // installed one, or one whose folder takes none (though access() says it would),
 // keeps them in the configuration folder and reads the file beside it until then.
@@ -164,7 +195,7 @@ TEST_F(Settings, HintsShowOnlyWhenSwitchedOn) {
     for (const bool on : {true, false}) {
         startWith(on ? "" : "[SETUP]\r\nHINT=0\r\n");
         Form1->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1, 30000));
         // Another control each time: a move to where the pointer already is is no move.
         QWidget* control = on ? Form1->BtnUp : Form1->BtnDown;
         QCursor::setPos(control->mapToGlobal(QPoint(4, 4)));

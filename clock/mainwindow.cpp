@@ -765,8 +765,10 @@ bool TForm1::ApplySettings() {
     if (const auto scheme = colourScheme(Form3->RGColor->itemIndex()))
         Form4->setColours(colorFromBGR(scheme->background), colorFromBGR(scheme->text));
     try {
-        MediaPlayer.FileName =
-            resolveWavPath(wavFileBytes(), m_platform.executablePath().toStdString());
+        const std::vector<std::string> paths =
+            wavFileCandidates(wavFileBytes(), m_platform.executablePath().toStdString());
+        MediaPlayer.FileName = paths.front();
+        MediaPlayer.OtherNames.assign(paths.begin() + 1, paths.end());
         MediaPlayer.Open();
         return true;
     } catch (const std::exception&) {

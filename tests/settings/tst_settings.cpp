@@ -8,6 +8,7 @@
 #include "sound/wavwriter.h"
 #include "testfiles.h"
 
+#include <QClipboard>
 #include <QCursor>
 #include <QDir>
 #include <QLineEdit>
@@ -45,6 +46,11 @@ protected:
     static void type(const char* text) {
         QTest::keyClick(Form3->EdtWav, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(Form3->EdtWav, QString::fromUtf8(text));
+    }
+    static void paste(const char* text) {
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
+        QTest::keyClick(Form3->EdtWav, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(Form3->EdtWav, Qt::Key_V, Qt::ControlModifier);
     }
     // The program closes; what it left in `file`.
     std::string closed(const char* file = "pipiron.ini") {
@@ -125,6 +131,44 @@ TEST_F(Settings, TheAlarmRingsTheSoundChosenAfterAMissingOne) {
     EXPECT_EQ(platform.messages.size(), 2u);
     EXPECT_TRUE(platform.errors.empty());
     EXPECT_EQ(platform.beeps, (std::vector<unsigned>{48, 48, 0, 0}));
+}
+
+// A sound named in a settings file from Windows is found as Windows finds it, at start
+// and again when the same name is confirmed in the settings window; the alarm then
+// rings it, and the name goes back to the file as its own bytes.
+TEST_F(Settings, ASoundNamedTheWindowsWayRings) {
+    const std::string sjis = "\x83\x5C\x95\x5C.wav";  // ソ表.wav: both trail bytes are "\\"
+    const struct {
+        std::string value;
+        std::string file;  // as named on the disk
+        const char* shown;
+    } cases[] = {
+        {sjis, "ソ表.wav", "ソ表.wav"},
+        {sjis, sjis, "ソ表.wav"},
+        {"c:\\windows\\media\\TADA.WAV", "media/tada.wav", "c:\\windows\\media\\TADA.WAV"}};
+    const auto wav = makeWav16(std::vector<std::int16_t>(22050, 1000), 1, 22050);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        QDir(folder.path()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(path("media")));
+        const std::string file = folder.path().toStdString() + "/" + c.file;
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_EQ(::write(fd, wav.data(), wav.size()), ssize_t(wav.size()));
+        ::close(fd);
+        startWith("[SETUP]\r\nWAVFILE=" + c.value + "\r\n");
+        EXPECT_EQ(Form3->EdtWav->text(), QString::fromUtf8(c.shown));
+        inSettings([&] { paste(c.shown); });
+        EXPECT_TRUE(platform.messages.empty());
+        QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
+        tickSeconds(2);
+        EXPECT_EQ(platform.ringing.size(), 1u);
+        EXPECT_TRUE(platform.beeps.empty()) << "the desktop beeped instead";
+        EXPECT_EQ(closed(),
+                  "[SETUP]\r\nWAVFILE=" + c.value + "\r\nHINT=1\r\nMINI=0\r\nCOLOR=2\r\n");
+        platform.beeps.clear();
+        platform.ringing.clear();
+        ::unlink(file.c_str());  // a name no QString holds
+    }
 }
 
 // A FIFO named as the sound hangs nothing: at start, and chosen in the settings window,

@@ -197,6 +197,45 @@ TEST_F(Settings, APipeAsTheSoundIsAFileThatCannotBeOpened) {
     EXPECT_EQ(platform.beeps, (std::vector<unsigned>{48, 48, 0, 0}));
 }
 
+// A settings file the program will not write keeps every byte, and the user is told:
+// a read-only one when the program closes, which it does not; one far too large to be
+// a settings file when it starts, and then it closes without touching it.
+TEST_F(Settings, AFileItWillNotWriteStaysAsItIs) {
+    const std::string mine = "[SETUP]\r\nHINT=0\r\n";
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        const char* atStart;  // the message, nullptr for none
+        bool closes;
+    } cases[] = {
+        {"read-only", [&] { ::chmod(path("pipiron.ini").toLocal8Bit().constData(), 0444); },
+         nullptr, false},
+        {"30 MB", [&] { QFile(path("pipiron.ini")).resize(30 << 20); }, "大きすぎる", true},
+    };
+    writeSound();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        put(path("pipiron.ini"), mine);
+        c.make();
+        const std::string before = got(path("pipiron.ini"));
+        platform.messages.clear();
+        platform.errors.clear();
+        start();
+        ASSERT_EQ(platform.messages.size(), c.atStart ? 1u : 0u);
+        if (c.atStart) {
+            EXPECT_TRUE(platform.messages[0].contains(QString::fromUtf8(c.atStart)));
+        }
+        EXPECT_EQ(Form3->CheckHint->isChecked(), c.closes) << "read";
+        EXPECT_EQ(Form1->close(), c.closes);
+        EXPECT_EQ(platform.errors, c.closes
+                                       ? std::vector<QString>()
+                                       : std::vector{path("pipiron.ini") + " に書き込めません"});
+        windows.reset();
+        EXPECT_TRUE(got(path("pipiron.ini")) == before);
+        QFile::remove(path("pipiron.ini"));
+    }
+}
+
 // A portable copy keeps its settings beside itself while its folder takes files; an
 // installed one, or one whose folder takes none (though access() says it would),
 // keeps them in the configuration folder and reads the file beside it until then.

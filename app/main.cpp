@@ -45,7 +45,14 @@ int main(int argc, char* argv[]) {
     // The font configuration is read while Qt connects to the display.
     std::jthread readFontConfiguration([] { FcInit(); });
     const QByteArray sessionManager = XsmpClient::takeAddress();
-    PipironApplication app(argc, argv);
+    std::vector<std::string> arguments = argumentsForQt(argc, argv);
+    std::vector<char*> qtArgv;
+    for (std::string& argument : arguments) qtArgv.push_back(argument.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = int(arguments.size());
+    std::optional<DisplayOpenCheck> displayCheck(std::in_place, arguments);
+    PipironApplication app(qtArgc, qtArgv.data());
+    displayCheck.reset();
     sendXRequestsBeforeSleep(app);
     // Taken from here on; read once the windows exist and a loop runs.
     TerminationSignals terminationSignals;

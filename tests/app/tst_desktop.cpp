@@ -23,6 +23,10 @@
 
 namespace {
 
+// How long a wait for what the user would see may last: a sanitizer build on a
+// machine busy with other builds starts and draws slowly.
+constexpr int kPatience = 90000;
+
 // A real X11 desktop for one test: Xvfb on a free display, optionally the openbox
 // window manager, and the X tools a user's actions are made with. Programs started
 // here get the display, a fresh home and no session bus.
@@ -52,7 +56,7 @@ public:
                 const QString mark = run("xprop", {"-root", "_UP"});
                 return windowManager ? mark.endsWith("\"yes\"") : !mark.isEmpty();
             },
-            20000);
+            kPatience);
     }
 
     QProcessEnvironment environment() const {
@@ -88,7 +92,7 @@ public:
     }
 
     // The id of the first showing window whose title matches, waiting for it to appear.
-    QString windowNamed(const QString& title, int timeout = 20000) const {
+    QString windowNamed(const QString& title, int timeout = kPatience) const {
         QString id;
         const QStringList search = {"search", "--onlyvisible", "--name", title};
         (void)QTest::qWaitFor(
@@ -204,7 +208,7 @@ QString listenForSessionClients(QObject* owner) {
 
 // The next `count` things the client says, and anything more it says right after.
 QStringList next(qsizetype count) {
-    (void)QTest::qWaitFor([&] { return said.size() >= count; }, 10000);
+    (void)QTest::qWaitFor([&] { return said.size() >= count; }, kPatience);
     QTest::qWait(200);
     return std::exchange(said, {});
 }
@@ -249,7 +253,8 @@ TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
                 service.registerService("org.freedesktop.Notifications") &&
                 service.registerService("org.freedesktop.portal.Desktop"));
     const auto calls = [&](const QString& member, qsizetype count) {
-        (void)QTest::qWaitFor([&] { return attention.calls.value(member).size() >= count; });
+        (void)QTest::qWaitFor([&] { return attention.calls.value(member).size() >= count; },
+                              kPatience);
         return attention.calls.value(member);
     };
     // The bells of the X server, as xkbevd reports them.

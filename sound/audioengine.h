@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -72,8 +73,14 @@ private:
     void post(Command command);
     void run();
     void handle(Command& command);
+    bool audioUp();
     bool openDevice();
-    void closeDevice();
+    bool openInto(Device& device, int frames);
+    void shut(Device& device);
+    void closeAll();
+    void beginHandover();
+    void completeHandover();
+    void abandonHandover();
     void lookAfterDevice();
     void unheard();
     void load(std::shared_ptr<const WavClip> clip, int number);
@@ -88,7 +95,11 @@ private:
     std::mutex m_unheardMutex;
     std::function<void()> m_unheard;
 
-    std::unique_ptr<Device> m_device;  // the engine thread's own
+    // The engine thread's own: the device the sound plays on, one taking over
+    // from it, and one fading out after it was taken over.
+    std::unique_ptr<Device> m_device, m_next, m_fading;
+    bool m_audioUp = false;
+    std::chrono::steady_clock::time_point m_quietSince, m_holdUntil, m_playingSince, m_fadingSince;
 
     std::atomic<SoundState> m_soundState{SoundState::None};
     std::atomic<double> m_soundLength{0};

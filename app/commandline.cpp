@@ -131,7 +131,9 @@ std::vector<std::string> argumentsForQt(int argc, char* argv[]) {
             arguments.push_back(argument);
             continue;
         }
-        arguments.push_back("-" + argument.substr(dashes, equals - dashes));
+        std::string name(1, '-');
+        name.append(argument, dashes, equals - dashes);
+        arguments.push_back(std::move(name));
         arguments.push_back(argument.substr(equals + 1));
     }
     return arguments;

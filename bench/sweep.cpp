@@ -28,8 +28,8 @@ int write(const char* path) {
         samples[i] = std::int16_t(16384 * std::sin(phase));
     }
     const auto wav = makeWav16(samples, 1, kRate);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()),
-                                                std::streamsize(wav.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(wav.data()), std::streamsize(wav.size()));
     return 0;
 }
 

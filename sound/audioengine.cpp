@@ -24,12 +24,11 @@ constexpr int kRate = 44100;
 // its tick, and Stop silences as quickly.
 constexpr int kBufferFrames = 256;
 // But a buffer that small runs dry whenever the machine is busy for a moment.
-// A sound that plays on moves to a device of 4096 frames (93 ms), as robust as
-// any player's, which takes over seamlessly: the first device plays on until the
-// second is heard, then fades out within 10 ms.
+// A sound that plays on moves, as soon as it has started, to a device of 4096
+// frames (93 ms), as robust as any player's: the first device plays on until the
+// second is heard, and the two cross-fade over 10 ms.
 constexpr int kSteadyFrames = 4096;
 constexpr int kFadeFrames = kRate / 100;
-constexpr auto kSteadyAfter = 50ms;
 constexpr double kSteadyWhenLeft = 1.0;  // seconds of the sound still to play
 constexpr auto kHandoverCheck = 5ms;
 constexpr std::size_t kDecodeFrames = 1024;
@@ -76,8 +75,9 @@ struct AudioEngine::Device {
     Clock::time_point openedAt{};
     Clock::time_point heardFrom{};  // when its first frames are heard
     std::atomic<int> calls{0};
-    bool fading = false;
-    int gainLeft = kFadeFrames;
+    int fadeIn = kFadeFrames;  // frames of its fade-in done
+    bool fadingOut = false;
+    int fadeOut = kFadeFrames;  // frames of its fade-out left
 
     std::shared_ptr<const WavClip> clip;
     SDL_AudioStream* converter = nullptr;  // the clip's rate and channels to the device's
@@ -120,11 +120,11 @@ struct AudioEngine::Device {
             mixSound(n);
             mixBeeps(n);
             for (int i = 0; i < 2 * n; ++i) {
-                float gain = 1.0f;
-                if (fading) {
-                    gain = float(gainLeft) / kFadeFrames;
-                    if (i % 2 && gainLeft > 0) --gainLeft;
-                }
+                const float gain = float(fadingOut ? fadeOut : fadeIn) / kFadeFrames;
+                if (i % 2 == 1 && fadingOut && fadeOut > 0)
+                    --fadeOut;
+                else if (i % 2 == 1 && !fadingOut && fadeIn < kFadeFrames)
+                    ++fadeIn;
                 out[i] =
                     std::int16_t(std::lrint(std::clamp(mixed[i] * gain, -1.0f, 1.0f) * 32767.0f));
             }
@@ -386,11 +386,9 @@ void AudioEngine::handle(Command& command) {
                 d.startBeep(0);
             else if (d.voice == Device::Voice::Ready || d.voice == Device::Voice::Ended) {
                 d.startSound();
-                m_playingSince = Clock::now();
             } else if (d.voice == Device::Voice::Paused) {
                 d.voice = Device::Voice::Playing;
                 m_soundPlaying = true;
-                m_playingSince = Clock::now();
             }
             d.unlock();
             m_quietSince = Clock::now();
@@ -567,17 +565,18 @@ void AudioEngine::beginHandover() {
     if (!openInto(*next, kSteadyFrames)) return;
     next->voice = Device::Voice::Playing;
     next->alignWith = &m_heardFrames;
+    next->fadeIn = 0;
     m_next = std::move(next);
     m_next->sdl->PauseAudioDevice(m_next->id, 0);
 }
 
-// Its frames are heard once it is called a second time and any silence SDL wrote
-// before them has played: the first device fades out.
+// Its frames, fading in, are heard once any silence SDL wrote before them has
+// played: the first device fades out.
 void AudioEngine::completeHandover() {
     Device& first = *m_device;
     first.lock();
     first.reports = false;
-    first.fading = true;
+    first.fadingOut = true;
     first.unlock();
     m_next->lock();
     m_next->reports = true;
@@ -601,7 +600,7 @@ void AudioEngine::lookAfterDevice() {
     }
     if (m_next) {
         m_next->lock();
-        const bool heard = m_next->calls >= 2 && now >= m_next->heardFrom + 20ms;
+        const bool heard = m_next->calls >= 1 && now >= m_next->heardFrom;
         m_next->unlock();
         if (heard)
             completeHandover();
@@ -625,7 +624,7 @@ void AudioEngine::lookAfterDevice() {
         handOver = !d.steady && d.voice == Device::Voice::Playing &&
                    std::none_of(d.beeps.begin(), d.beeps.end(),
                                 [](const Device::Beep& b) { return b.tone; }) &&
-                   now - m_playingSince >= kSteadyAfter && d.secondsLeft() >= kSteadyWhenLeft;
+                   d.secondsLeft() >= kSteadyWhenLeft;
         d.unlock();
     }
     const std::string_view driver = handOver ? d.sdl->GetCurrentAudioDriver() : "";

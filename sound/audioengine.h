@@ -99,7 +99,7 @@ private:
     // from it, and one fading out after it was taken over.
     std::unique_ptr<Device> m_device, m_next, m_fading;
     bool m_audioUp = false;
-    std::chrono::steady_clock::time_point m_quietSince, m_holdUntil, m_playingSince, m_fadingSince;
+    std::chrono::steady_clock::time_point m_quietSince, m_holdUntil, m_fadingSince;
 
     std::atomic<SoundState> m_soundState{SoundState::None};
     std::atomic<double> m_soundLength{0};

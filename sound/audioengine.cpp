@@ -24,10 +24,10 @@ constexpr int kRate = 44100;
 // its tick, and Stop silences as quickly.
 constexpr int kBufferFrames = 256;
 // But a buffer that small runs dry whenever the machine is busy for a moment.
-// A sound that plays on moves, as soon as it has started, to a device of 4096
-// frames (93 ms), as robust as any player's: the first device plays on until the
+// A sound that plays on moves, as soon as it has started, to a device of 8192
+// frames (186 ms), as robust as any player's: the first device plays on until the
 // second is heard, and the two cross-fade over 10 ms.
-constexpr int kSteadyFrames = 4096;
+constexpr int kSteadyFrames = 8192;
 constexpr int kFadeFrames = kRate / 100;
 constexpr double kSteadyWhenLeft = 1.0;  // seconds of the sound still to play
 constexpr auto kHandoverCheck = 5ms;
@@ -429,7 +429,8 @@ void AudioEngine::handle(Command& command) {
         case Command::Kind::Quit:
             break;
     }
-    // What a device of the larger buffer has queued would play on for 93 ms.
+    // Closed, a device of the larger buffer stops taking samples at once, though SDL
+    // lets it play out what it has queued (up to 186 ms); open, it would go on.
     if ((kind == Kind::Pause || kind == Kind::Rewind || kind == Kind::Drop) && d.steady) {
         shut(d);
         if (m_fading) shut(*m_fading);

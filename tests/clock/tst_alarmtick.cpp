@@ -41,7 +41,8 @@ TEST_F(AlarmTick, TheTimerTicksFromStartUp) {
     platform.setTime(8, 0, 59);
     windows = std::make_unique<WindowSet>(platform);
     platform.setTime(8, 1, 0);
-    EXPECT_TRUE(QTest::qWaitFor([] { return Form1->LblNow->text() == QStringLiteral("08:01"); }));
+    EXPECT_TRUE(
+        QTest::qWaitFor([] { return Form1->LblNow->text() == QStringLiteral("08:01"); }, 30000));
 }
 
 // The armed alarm rings every second of its minute, each time bringing the window

@@ -72,8 +72,8 @@ public:
     }
 };
 
-// The program's message boxes: its own title bar, and centred on their owner once
-// they have their size (Qt places them by a first guess of it).
+// The program's message boxes: a title bar with a close box alone, and centred on
+// their owner once they have their size (Qt places them by a first guess of it).
 class ProgramMessageBox : public QMessageBox {
 public:
     ProgramMessageBox(Icon icon, const QString& title, const QString& text, StandardButtons buttons,

@@ -11,6 +11,7 @@
 #include "sound/wavwriter.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -46,6 +47,18 @@ protected:
             Form1->Timer1Timer();
             platform.advance(1);
         }
+    }
+
+    // The clock moves on second by second, and the program's own timer wakes the tick.
+    void passSeconds(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            platform.advance(1);
+            QCoreApplication::processEvents();
+        }
+    }
+    // The seconds the program sleeps before its next tick.
+    long long sleepsFor() {
+        return *platform.tickTimer->deadline - platform.localTime().epochSecond;
     }
 
     // A second-long buzz where the default setting finds the alarm sound.

@@ -4,7 +4,12 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <utility>
 
 namespace {
 
@@ -108,4 +113,81 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
     std::fprintf(stderr, "%s: Unexpected argument '%s'.\n", qPrintable(program),
                  qPrintable(parser.positionalArguments().constFirst()));
     return 1;
+}
+
+std::vector<std::string> argumentsForQt(int argc, char* argv[]) {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const std::size_t equals = argument.find('=');
+        const std::size_t dashes = argument.starts_with("--") ? 2 : argument.starts_with('-');
+        const bool split =
+            i > 0 && dashes > 0 && equals != std::string::npos &&
+            std::any_of(std::begin(kQtOptions), std::end(kQtOptions), [&](const QtOption& o) {
+                return o.value && argument.compare(dashes, equals - dashes, o.name) == 0 &&
+                       std::strlen(o.name) == equals - dashes;
+            });
+        if (!split) {
+            arguments.push_back(argument);
+            continue;
+        }
+        std::string name(1, '-');
+        name.append(argument, dashes, equals - dashes);
+        arguments.push_back(std::move(name));
+        arguments.push_back(argument.substr(equals + 1));
+    }
+    return arguments;
+}
+
+namespace {
+
+struct HeldMessage {
+    QtMsgType type;
+    const char* file;
+    int line;
+    const char* function;
+    const char* category;
+    QString text;
+};
+
+QtMessageHandler g_passOn = nullptr;
+std::vector<HeldMessage> g_held;
+std::string g_failure;  // the line for a display that cannot be opened
+
+void holdOrFail(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fputs(g_failure.c_str(), stderr);
+        std::fflush(stderr);
+        // Nothing has been shown or changed yet.
+        std::_Exit(1);
+    }
+    g_held.push_back({type, context.file, context.line, context.function, context.category, text});
+}
+
+}  // namespace
+
+DisplayOpenCheck::DisplayOpenCheck(const std::vector<std::string>& arguments) {
+    std::string display, platform;
+    for (std::size_t i = 1; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == "-display" || arguments[i] == "--display") display = arguments[i + 1];
+        if (arguments[i] == "-platform" || arguments[i] == "--platform")
+            platform = arguments[i + 1];
+    }
+    if (platform.empty()) platform = qEnvironmentVariable("QT_QPA_PLATFORM").toStdString();
+    if (display.empty() && (platform.empty() || platform.starts_with("xcb")))
+        display = qEnvironmentVariable("DISPLAY").toStdString();
+    if (display.empty() && (platform.empty() || platform.starts_with("wayland")))
+        display = qEnvironmentVariable("WAYLAND_DISPLAY").toStdString();
+    const std::string program = arguments.empty() ? "pipiron" : arguments[0];
+    g_failure = program.substr(program.rfind('/') + 1) + ": cannot open the display " +
+                (display.empty() ? "of the platform " + platform : display) + ".\n";
+    g_passOn = qInstallMessageHandler(holdOrFail);
+}
+
+DisplayOpenCheck::~DisplayOpenCheck() {
+    qInstallMessageHandler(g_passOn);
+    for (const HeldMessage& m : std::exchange(g_held, {})) {
+        const QMessageLogContext context(m.file, m.line, m.function, m.category);
+        qt_message_output(m.type, context, m.text);
+    }
 }

@@ -11,6 +11,7 @@
 #include "app/xrequests.h"
 #include "app/xsmpclient.h"
 #include "clock/mainwindow.h"
+#include "sound/audioengine.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -45,7 +46,14 @@ int main(int argc, char* argv[]) {
     // The font configuration is read while Qt connects to the display.
     std::jthread readFontConfiguration([] { FcInit(); });
     const QByteArray sessionManager = XsmpClient::takeAddress();
-    PipironApplication app(argc, argv);
+    std::vector<std::string> arguments = argumentsForQt(argc, argv);
+    std::vector<char*> qtArgv;
+    for (std::string& argument : arguments) qtArgv.push_back(argument.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = int(arguments.size());
+    std::optional<DisplayOpenCheck> displayCheck(std::in_place, arguments);
+    PipironApplication app(qtArgc, qtArgv.data());
+    displayCheck.reset();
     sendXRequestsBeforeSleep(app);
     // Taken from here on; read once the windows exist and a loop runs.
     TerminationSignals terminationSignals;
@@ -74,5 +82,8 @@ int main(int argc, char* argv[]) {
     QTimer::singleShot(2000, Form1, releaseFontPages);
     const int result = QApplication::exec();
     app.platform = nullptr;
+    // The sound thread may still hold the device: it ends while Qt, its log included,
+    // is still there.
+    AudioEngine::instance().shutdown();
     return result;
 }

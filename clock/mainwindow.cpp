@@ -779,6 +779,15 @@ void TForm1::LoadSettings() {
     Form2->setToolTip(QStringLiteral("設定ファイル: %1").arg(QString::fromStdString(files.path)));
     {
         const TIniFile ini(files.path, files.carriedFrom);
+        // Read as missing, and so never written over: the user is told why.
+        const std::string tooLarge = ini.tooLargeFile();
+        m_settingsRefused = tooLarge == files.path;
+        if (!tooLarge.empty())
+            m_platform.showMessage(
+                QStringLiteral("%1 は設定ファイルとしては大きすぎるため (%2 MB 超) "
+                               "読み込みません\r\n既定の設定を使い、このファイルは書き換えません")
+                    .arg(QString::fromStdString(tooLarge))
+                    .arg(TIniFile::kMaxFileSize >> 20));
         Form3->CheckHint->setChecked(ini.ReadBool(kSection, "HINT", true));
         Form3->CheckTop->setChecked(ini.ReadBool(kSection, "MINI", false));
         Form3->RGColor->setItemIndex(ini.ReadInteger(kSection, "COLOR", 2));
@@ -796,8 +805,10 @@ bool TForm1::ApplySettings() {
     if (const auto scheme = colourScheme(Form3->RGColor->itemIndex()))
         Form4->setColours(colorFromBGR(scheme->background), colorFromBGR(scheme->text));
     try {
-        MediaPlayer.FileName =
-            resolveWavPath(wavFileBytes(), m_platform.executablePath().toStdString());
+        const std::vector<std::string> paths =
+            wavFileCandidates(wavFileBytes(), m_platform.executablePath().toStdString());
+        MediaPlayer.FileName = paths.front();
+        MediaPlayer.OtherNames.assign(paths.begin() + 1, paths.end());
         MediaPlayer.Open();
         return true;
     } catch (const std::exception&) {
@@ -811,6 +822,7 @@ bool TForm1::ApplySettings() {
 }
 
 void TForm1::SaveSettings() {
+    if (m_settingsRefused) return;
     const SettingsFiles files = settingsFiles();
     TIniFile ini(files.path, files.carriedFrom);
     ini.WriteBool(kSection, "HINT", Form3->CheckHint->isChecked());

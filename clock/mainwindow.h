@@ -175,6 +175,8 @@ private:
     // WAVFILE as read, and the text shown for it in EdtWav.
     std::string m_wavBytes;
     QString m_wavShown;
+    // The settings file was too large to read: a close does not write it.
+    bool m_settingsRefused = false;
 };
 
 extern TForm1* Form1;

@@ -21,9 +21,7 @@ namespace {
 
 // The Windows functions read a value into a buffer of 1024 bytes.
 constexpr std::size_t kMaxValue = 1023;
-// A settings file holds a few lines; anything this large is not one, and is
-// neither read into memory nor rewritten.
-constexpr off_t kMaxFileSize = 16 * 1024 * 1024;
+constexpr off_t kMaxFileSize = TIniFile::kMaxFileSize;
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
@@ -307,6 +305,9 @@ bool replaceFile(const std::string& path, const std::string& carriedFrom, std::s
     mode_t mode = 0;
     const Loaded loaded = loadFile(target, bytes, &mode);
     if (loaded == Loaded::Failed) return false;
+    // Windows refuses to write a read-only profile, also for an administrator.
+    if (loaded == Loaded::Ok && ((mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+        return false;
     // A file that cannot be carried over is left where it is; the new one starts empty.
     if (loaded == Loaded::Missing && !carriedFrom.empty() &&
         loadFile(carriedFrom, bytes) != Loaded::Ok)
@@ -360,6 +361,15 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     const Place place = locate(file.text, inFile(file, section), inFile(file, key));
     if (!place.keyFound) return fallback;
     return std::string(readableValue(place.value));
+}
+
+std::string TIniFile::tooLargeFile() const {
+    for (const std::string& path : {m_fileName, m_carriedFrom}) {
+        struct stat st {};
+        if (path.empty() || ::stat(path.c_str(), &st) != 0) continue;
+        return S_ISREG(st.st_mode) && st.st_size > kMaxFileSize ? path : std::string();
+    }
+    return {};
 }
 
 std::int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,

@@ -11,7 +11,8 @@
 // file, section or key gives the default; a key with an empty value gives the
 // empty text; one pair of matching quotes ("..." or '...') around a value goes;
 // values are cut at 1023 bytes; CR LF and LF lines both read.
-// Writing: replaces the value or adds the key (creating the section and the
+// Writing: refused for a file without write permission (read-only, as Windows
+// has it); otherwise replaces the value or adds the key (creating the section and the
 // file), leaves every other line alone (and the key's own line when it already
 // reads as the value), and reaches the disk all or nothing (a temporary file
 // renamed over the old one). New lines are written with CR LF.
@@ -23,7 +24,14 @@ public:
     // starts from its lines, so that moving the settings elsewhere loses none.
     explicit TIniFile(std::string fileName, std::string carriedFrom = {});
 
+    // A settings file holds a few lines; a file larger than this is not one, and is
+    // neither read into memory nor rewritten.
+    static constexpr std::int64_t kMaxFileSize = 16 * 1024 * 1024;
+
     const std::string& FileName() const { return m_fileName; }
+    // The file the settings would be read from when it is too large to be one;
+    // empty otherwise.
+    std::string tooLargeFile() const;
 
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& fallback) const;

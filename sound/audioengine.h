@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -8,6 +9,8 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+
+class WavClip;
 
 // The program's one sound output, shared by the alarm sound and the beeps. A
 // thread of its own owns the device: it loads SDL when a sound is first wanted,
@@ -25,9 +28,12 @@ public:
     AudioEngine(const AudioEngine&) = delete;
     AudioEngine& operator=(const AudioEngine&) = delete;
 
-    // The alarm sound becomes the checked WAV file open on `fd`, which the engine
-    // reads into memory and closes; the previous sound stops at once.
-    void loadSound(int fd);
+    // A new alarm sound is on its way: the previous one stops at once, and until
+    // soundRead brings the samples under the number returned, a ring beeps.
+    int expectSound();
+    // The samples read for the sound `number`, or nullptr when its file could not
+    // be read. Any thread may call it; a sound expected since is not replaced.
+    void soundRead(int number, std::shared_ptr<const WavClip> clip);
     void dropSound();
     // The player's rules: Play starts a sound that is ready or has ended from its
     // beginning, resumes a paused one and lets a playing one play on; a sound that
@@ -55,6 +61,9 @@ public:
     // Returns once the engine has acted on every call made before; for tests and
     // benchmarks, never for the GUI thread.
     void sync();
+    // Closes the device and ends the engine's thread; every later call is ignored.
+    // The program calls it before its application object goes.
+    void shutdown();
 
 private:
     struct Command;
@@ -64,22 +73,33 @@ private:
     void post(Command command);
     void run();
     void handle(Command& command);
+    bool audioUp();
     bool openDevice();
-    void closeDevice();
+    bool openInto(Device& device, int frames);
+    void shut(Device& device);
+    void closeAll();
+    void beginHandover();
+    void completeHandover();
+    void abandonHandover();
     void lookAfterDevice();
     void unheard();
-    void load(int fd, int number);
+    void load(std::shared_ptr<const WavClip> clip, int number);
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Command> m_queue;
     std::thread m_thread;
     int m_loadsPosted = 0;
+    bool m_shutDown = false;
 
     std::mutex m_unheardMutex;
     std::function<void()> m_unheard;
 
-    std::unique_ptr<Device> m_device;  // the engine thread's own
+    // The engine thread's own: the device the sound plays on, one taking over
+    // from it, and one fading out after it was taken over.
+    std::unique_ptr<Device> m_device, m_next, m_fading;
+    bool m_audioUp = false;
+    std::chrono::steady_clock::time_point m_quietSince, m_holdUntil, m_fadingSince;
 
     std::atomic<SoundState> m_soundState{SoundState::None};
     std::atomic<double> m_soundLength{0};

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-// The alarm sound player: one WAV file at a time. Open checks the file at once and
-// raises EMCIDeviceError when it cannot be played; its samples are then read into
-// memory, so that the sound stays playable until the next Open whatever becomes
-// of the file. Play, Stop and SeekToStart return at once and never raise: the
-// sound device is opened, fed and closed by the AudioEngine's own thread.
+// The alarm sound player: one WAV file at a time. Open checks the file, waiting a
+// moment at most, and raises EMCIDeviceError when it cannot be played; its samples
+// are then read into memory off the GUI thread, so that the sound stays playable
+// until the next Open whatever becomes of the file. Play, Stop and SeekToStart return at once and
+// never raise: the sound device is opened, fed and closed by the AudioEngine's own thread.
 class TMediaPlayer {
 public:
     TMediaPlayer() = default;
@@ -15,6 +16,9 @@ public:
     TMediaPlayer& operator=(const TMediaPlayer&) = delete;
 
     std::string FileName;
+    // The same file under other names (its name in another encoding), tried in
+    // turn when there is no file named FileName.
+    std::vector<std::string> OtherNames;
 
     // Closes an open sound first (which stops it), then opens FileName; raises
     // EMCIDeviceError with the reason, or "原因不明のｴﾗｰ", on any failure.

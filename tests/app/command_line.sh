@@ -22,6 +22,9 @@ cases=(
   "QT_QPA_PLATFORM=xcb||1|^$|needs a desktop session"
   "QT_QPA_PLATFORM=offscreen||runs|^$|"
   "|-platform offscreen|runs|^$|"
+  "|--platform=offscreen|runs|^$|"
+  "|--display=:1234|1|^$|^pipiron: cannot open the display :1234\.$"
+  "DISPLAY=:1234||1|^$|^pipiron: cannot open the display :1234\.$"
 )
 
 for entry in "${cases[@]}"; do

@@ -86,7 +86,7 @@ TEST(Dialogs, TheWarningStandsOverTheWindowWithOkFirst) {
     WindowSet windows(platform);
     Form1->Timer1->stop();
     Form1->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1, 30000));
     Form1->move(500, 300);
     QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
     QTimer user;  // looks at the warning, then closes it with Escape (or it stays up)

@@ -27,9 +27,13 @@
 
 namespace {
 
+// How long a wait for what the user would see may last: a sanitizer build on a
+// machine busy with other builds starts and draws slowly.
+constexpr int kPatience = 90000;
+
 // The program has ended, or ends within a while.
 bool ended(QProcess& program) {
-    return program.state() == QProcess::NotRunning || program.waitForFinished(10000);
+    return program.state() == QProcess::NotRunning || program.waitForFinished(30000);
 }
 
 // The close box stands at the right end of a title bar.
@@ -95,7 +99,7 @@ public:
                 const QString mark = run("xprop", {"-root", "_UP"});
                 return m_shell == Shell::Openbox ? mark.endsWith("\"yes\"") : !mark.isEmpty();
             },
-            20000);
+            kPatience);
         // Weston takes the pointer's place from the motion it has seen: before any, a
         // click lands on its panel.
         for (const char* x : {"500", "520"})
@@ -142,7 +146,7 @@ public:
     }
 
     // The id of the first showing window whose title matches, waiting for it to appear.
-    QString windowNamed(const QString& title, int timeout = 20000) const {
+    QString windowNamed(const QString& title, int timeout = kPatience) const {
         QString id;
         const QStringList search = {"search", "--onlyvisible", "--name", title};
         (void)QTest::qWaitFor(
@@ -173,7 +177,7 @@ public:
     // Waits until a window of the program is active whose width matches; gives its
     // title bar: on Wayland the program's own, which wears the highlight colour while
     // its window is active, on X11 the window manager's above the window.
-    QRect activeTitleBar(const std::function<bool(int)>& width, int timeout = 20000) const {
+    QRect activeTitleBar(const std::function<bool(int)>& width, int timeout = kPatience) const {
         QRect bar;
         (void)QTest::qWaitFor(
             [&] {
@@ -353,7 +357,7 @@ QString listenForSessionClients(QObject* owner) {
 
 // The next `count` things the client says, and anything more it says right after.
 QStringList next(qsizetype count) {
-    (void)QTest::qWaitFor([&] { return said.size() >= count; }, 10000);
+    (void)QTest::qWaitFor([&] { return said.size() >= count; }, kPatience);
     QTest::qWait(200);
     return std::exchange(said, {});
 }
@@ -398,7 +402,8 @@ TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
                 service.registerService("org.freedesktop.Notifications") &&
                 service.registerService("org.freedesktop.portal.Desktop"));
     const auto calls = [&](const QString& member, qsizetype count) {
-        (void)QTest::qWaitFor([&] { return attention.calls.value(member).size() >= count; });
+        (void)QTest::qWaitFor([&] { return attention.calls.value(member).size() >= count; },
+                              kPatience);
         return attention.calls.value(member);
     };
     // The bells of the X server, as xkbevd reports them.
@@ -546,11 +551,15 @@ const auto messageBox = [](int width) { return width > 0 && width != 256 && widt
 
 }  // namespace
 
+const auto shellName = [](const ::testing::TestParamInfo<Shell>& info) {
+    return std::string(info.param == Shell::Weston    ? "Weston"
+                       : info.param == Shell::Openbox ? "Openbox"
+                                                      : "X11");
+};
+
 class OnEveryDesktop : public ::testing::TestWithParam<Shell> {};
 INSTANTIATE_TEST_SUITE_P(, OnEveryDesktop, ::testing::Values(Shell::Openbox, Shell::Weston),
-                         [](const auto& info) {
-                             return info.param == Shell::Weston ? "Weston" : "Openbox";
-                         });
+                         shellName);
 
 // Every menu item by the keyboard alone (F10, Alt, arrows, Enter, the Menu key), the mini
 // timer's menu by the right button where the window is, and each window showing only the
@@ -645,6 +654,10 @@ TEST_P(OnEveryDesktop, TheTitleBarMovesTheWindowAndClosesIt) {
     })) << "moved to "
         << moved.x() << "," << moved.y() << " from " << bar.x() << "," << bar.y();
 
+    if (GetParam() == Shell::Openbox) {  // its minimise button, which the window undoes
+        desktop.run("xdotool", {"windowminimize", desktop.run("xdotool", {"getactivewindow"})});
+        EXPECT_EQ(desktop.activeTitleBar(mainWindow), moved);
+    }
     // Armed for five minutes on, so it does not ring meanwhile.
     desktop.keys("Tab Tab Tab Tab space shift+Tab shift+Tab shift+Tab shift+Tab Return");
     desktop.close(moved);
@@ -668,9 +681,7 @@ TEST_P(OnEveryDesktop, TheTitleBarMovesTheWindowAndClosesIt) {
 // changed a setting: the program saves it as it does at a signal.
 class WhenTheDisplayGoes : public ::testing::TestWithParam<Shell> {};
 INSTANTIATE_TEST_SUITE_P(, WhenTheDisplayGoes, ::testing::Values(Shell::BareX, Shell::Weston),
-                         [](const auto& info) {
-                             return info.param == Shell::Weston ? "Weston" : "X11";
-                         });
+                         shellName);
 
 TEST_P(WhenTheDisplayGoes, TheSettingsAreSaved) {
     ProgramCopy copy("[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n");

@@ -31,7 +31,7 @@ int msUntilHint(const QString& text, int limit) {
 TEST_F(WindowTest, HintsComeAndGoAsThePointerMoves) {
     start();
     Form1->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1, 30000));
     pointTo(Form1->Bevel1);
     pointTo(Form1->BtnUp);
     const int ms = msUntilHint("１分進める", 1000);

@@ -31,7 +31,7 @@ protected:
         platform.setTime(8, 0, 0);
         start();
         Form1->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form1, 30000));
     }
     void setAlarm(const char* time) {
         Form1->AlarmTime = time;
@@ -160,7 +160,7 @@ TEST_F(AlarmControls, TheMinutesBoxSetsTheAlarmFromNow) {
     setAlarm("07:00");
     Form1->ComboBox1->showPopup();
     QAbstractItemView* list = Form1->ComboBox1->view();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window(), 30000));
     EXPECT_EQ(list->visualRect(list->model()->index(0, 0)).height(), 16);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(0, 0)).center());

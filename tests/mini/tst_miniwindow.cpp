@@ -79,7 +79,7 @@ TEST_F(WindowTest, TheMiniTimerThroughAWholeAlarm) {
     };
     std::size_t showing = 0;
     platform.onModal = [&](QWidget* window) {
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window, 30000));
         showings.at(showing++)();
         if (Form4->MiniMode) Form4->Open1->trigger();
     };

@@ -8,6 +8,7 @@
 #include "sound/wavwriter.h"
 #include "testfiles.h"
 
+#include <QClipboard>
 #include <QCursor>
 #include <QDir>
 #include <QLineEdit>
@@ -16,9 +17,14 @@
 #include <QToolTip>
 #include <QWindow>
 
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -40,6 +46,11 @@ protected:
     static void type(const char* text) {
         QTest::keyClick(Form3->EdtWav, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(Form3->EdtWav, QString::fromUtf8(text));
+    }
+    static void paste(const char* text) {
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(text));
+        QTest::keyClick(Form3->EdtWav, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(Form3->EdtWav, Qt::Key_V, Qt::ControlModifier);
     }
     // The program closes; what it left in `file`.
     std::string closed(const char* file = "pipiron.ini") {
@@ -122,6 +133,109 @@ TEST_F(Settings, TheAlarmRingsTheSoundChosenAfterAMissingOne) {
     EXPECT_EQ(platform.beeps, (std::vector<unsigned>{48, 48, 0, 0}));
 }
 
+// A sound named in a settings file from Windows is found as Windows finds it, at start
+// and again when the same name is confirmed in the settings window; the alarm then
+// rings it, and the name goes back to the file as its own bytes.
+TEST_F(Settings, ASoundNamedTheWindowsWayRings) {
+    const std::string sjis = "\x83\x5C\x95\x5C.wav";  // ソ表.wav: both trail bytes are "\\"
+    const struct {
+        std::string value;
+        std::string file;  // as named on the disk
+        const char* shown;
+    } cases[] = {
+        {sjis, "ソ表.wav", "ソ表.wav"},
+        {sjis, sjis, "ソ表.wav"},
+        {"c:\\windows\\media\\TADA.WAV", "media/tada.wav", "c:\\windows\\media\\TADA.WAV"}};
+    const auto wav = makeWav16(std::vector<std::int16_t>(22050, 1000), 1, 22050);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        QDir(folder.path()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(path("media")));
+        const std::string file = folder.path().toStdString() + "/" + c.file;
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_EQ(::write(fd, wav.data(), wav.size()), ssize_t(wav.size()));
+        ::close(fd);
+        startWith("[SETUP]\r\nWAVFILE=" + c.value + "\r\n");
+        EXPECT_EQ(Form3->EdtWav->text(), QString::fromUtf8(c.shown));
+        inSettings([&] { paste(c.shown); });
+        EXPECT_TRUE(platform.messages.empty());
+        QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
+        tickSeconds(2);
+        EXPECT_EQ(platform.ringing.size(), 1u);
+        EXPECT_TRUE(platform.beeps.empty()) << "the desktop beeped instead";
+        EXPECT_EQ(closed(),
+                  "[SETUP]\r\nWAVFILE=" + c.value + "\r\nHINT=1\r\nMINI=0\r\nCOLOR=2\r\n");
+        platform.beeps.clear();
+        platform.ringing.clear();
+        ::unlink(file.c_str());  // a name no QString holds
+    }
+}
+
+// A FIFO named as the sound hangs nothing: at start, and chosen in the settings window,
+// it is a file that cannot be opened, told at once, and the alarm beeps.
+TEST_F(Settings, APipeAsTheSoundIsAFileThatCannotBeOpened) {
+    const QByteArray pipe = path("pipe.wav").toLocal8Bit();
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    // A program stuck opening the pipe is let go after a while, and the test fails.
+    std::atomic<bool> done = false, hung = false;
+    std::jthread watchdog([&] {
+        for (int waited = 0; !done && waited < 30000; waited += 50)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        while (!done) {
+            const int fd = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) hung = true, ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    startWith("[SETUP]\r\nWAVFILE=pipe.wav\r\n");
+    inSettings([] { type("pipe.wav"); });
+    QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
+    tickSeconds(2);
+    done = true;
+    EXPECT_FALSE(hung) << "hung opening the pipe";
+    EXPECT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.beeps, (std::vector<unsigned>{48, 48, 0, 0}));
+}
+
+// A settings file the program will not write keeps every byte, and the user is told:
+// a read-only one when the program closes, which it does not; one far too large to be
+// a settings file when it starts, and then it closes without touching it.
+TEST_F(Settings, AFileItWillNotWriteStaysAsItIs) {
+    const std::string mine = "[SETUP]\r\nHINT=0\r\n";
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        const char* atStart;  // the message, nullptr for none
+        bool closes;
+    } cases[] = {
+        {"read-only", [&] { ::chmod(path("pipiron.ini").toLocal8Bit().constData(), 0444); },
+         nullptr, false},
+        {"30 MB", [&] { QFile(path("pipiron.ini")).resize(30 << 20); }, "大きすぎる", true},
+    };
+    writeSound();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        put(path("pipiron.ini"), mine);
+        c.make();
+        const std::string before = got(path("pipiron.ini"));
+        platform.messages.clear();
+        platform.errors.clear();
+        start();
+        ASSERT_EQ(platform.messages.size(), c.atStart ? 1u : 0u);
+        if (c.atStart) {
+            EXPECT_TRUE(platform.messages[0].contains(QString::fromUtf8(c.atStart)));
+        }
+        EXPECT_EQ(Form3->CheckHint->isChecked(), c.closes) << "read";
+        EXPECT_EQ(Form1->close(), c.closes);
+        EXPECT_EQ(platform.errors, c.closes
+                                       ? std::vector<QString>()
+                                       : std::vector{path("pipiron.ini") + " に書き込めません"});
+        windows.reset();
+        EXPECT_TRUE(got(path("pipiron.ini")) == before);
+        QFile::remove(path("pipiron.ini"));
+    }
+}
+
 // A portable copy keeps its settings beside itself while its folder takes files; an
 // installed one, or one whose folder takes none (though access() says it would),
 // keeps them in the configuration folder and reads the file beside it until then.
@@ -164,7 +278,7 @@ TEST_F(Settings, HintsShowOnlyWhenSwitchedOn) {
     for (const bool on : {true, false}) {
         startWith(on ? "" : "[SETUP]\r\nHINT=0\r\n");
         Form1->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1, 30000));
         // Another control each time: a move to where the pointer already is is no move.
         QWidget* control = on ? Form1->BtnUp : Form1->BtnDown;
         QCursor::setPos(control->mapToGlobal(QPoint(4, 4)));

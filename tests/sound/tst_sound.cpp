@@ -219,6 +219,8 @@ TEST_F(Player, PlayStopAndSeekToStartAreHeardAtOnce) {
 // so that the desktop beeps instead.
 TEST_F(Player, TheDeviceIsLetGoOnceQuietAndARingWithoutOneIsTold) {
     open("short.wav", sound(0.2));
+    EXPECT_TRUE(m_player.Play());
+    AudioEngine::instance().sync();
     EXPECT_TRUE(deviceOpen());
     waitUntil([] { return !deviceOpen(); });
     ASSERT_FALSE(deviceOpen()) << "the device is held";

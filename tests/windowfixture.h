@@ -39,6 +39,12 @@ protected:
         if (loadSettings) Form1->LoadSettings();
     }
 
+    // Start-up with the settings loaded, the timer left to wake the tick on the fake clock.
+    void startTicking() {
+        windows = std::make_unique<WindowSet>(platform);
+        Form1->LoadSettings();
+    }
+
     void TearDown() override { windows.reset(); }
 
     // One tick of the timer, then the clock moves on by a second.

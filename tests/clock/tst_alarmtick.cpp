@@ -44,8 +44,7 @@ TEST_F(AlarmTick, WithoutASoundDeviceThePreparedRingBeeps) {
     ::setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
     writeSound();
     platform.setTime(6, 58, 59);
-    windows = std::make_unique<WindowSet>(platform);
-    Form1->LoadSettings();
+    startTicking();
     ASSERT_TRUE(Form1->WavReady);
     armAt("07:00");
     passSeconds(59);
@@ -63,8 +62,7 @@ TEST_F(AlarmTick, WithoutASoundDeviceThePreparedRingBeeps) {
 // ring and the switch goes OFF.
 TEST_F(AlarmTick, AClockSetWakesTheSleepingTick) {
     platform.setTime(6, 30, 10);
-    windows = std::make_unique<WindowSet>(platform);
-    Form1->LoadSettings();
+    startTicking();
     armAt("07:00");
     passSeconds(1);
     ASSERT_EQ(sleepsFor(), 49);
@@ -85,48 +83,51 @@ TEST_F(AlarmTick, AClockSetWakesTheSleepingTick) {
 
 // The armed alarm rings every second of its minute, each time bringing the window
 // forward, then switches itself off and leaves a trace; with the switch OFF that
-// minute is silent. Switched OFF from the notification, it leaves no trace.
+// minute is silent. Switched OFF from the notification, it leaves no trace. The
+// program's own timer wakes it for all of that.
 TEST_F(AlarmTick, RingsItsWholeMinuteThenSwitchesOff) {
     platform.setTime(6, 59, 58);
-    start();
+    startTicking();
     armAt("07:00");
     const QImage face = Form1->ImgNow->grab().toImage();
-    tickSeconds(2);
+    passSeconds(1);
     EXPECT_TRUE(platform.beeps.empty());
-    tickSeconds(60);
+    passSeconds(60);
     EXPECT_EQ(platform.beeps, std::vector<unsigned>(60, 0));
     EXPECT_EQ(platform.foreground, std::vector<QWidget*>(60, Form1));
     EXPECT_EQ(platform.ringing, alarm7());
     EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("07:00"));
     EXPECT_NE(Form1->ImgNow->grab().toImage(), face);
-    tickSeconds(1);
+    passSeconds(1);
     EXPECT_FALSE(armed());
     EXPECT_EQ(platform.rang, alarm7());
 
     // The next day, OFF: silent.
     platform.now = {7, 0, 0, 0, 1};
-    tickSeconds(5);
+    passSeconds(5);
     EXPECT_EQ(platform.beeps.size(), 60u);
 
-    // The day after, switched OFF from the notification, whose button never arms.
-    platform.now = {6, 59, 59, 0, 2};
+    // The day after, armed inside the alarm minute while the program slept: it rings
+    // from the next second on. Switched OFF from the notification, whose button never arms.
+    platform.now = {7, 0, 0, 0, 2};
+    passSeconds(1);
     armAt("07:00");
-    tickSeconds(5);
+    passSeconds(4);
     platform.onAlarmOffRequested();
     EXPECT_FALSE(armed());
     platform.onAlarmOffRequested();
     EXPECT_FALSE(armed());
-    tickSeconds(60);
+    passSeconds(60);
     EXPECT_EQ(platform.beeps.size(), 4u);
     EXPECT_EQ(platform.rang, alarm7());
 
-    // Then the clock jumps over the alarm minute: nothing rings late, the desktop is told.
-    platform.now = {6, 59, 58, 0, 3};
+    // Then the clock is set over the alarm minute: nothing rings late, the desktop is told.
+    platform.now = {6, 59, 57, 0, 3};
     armAt("07:00");
-    tickSeconds(2);
+    passSeconds(2);
     EXPECT_TRUE(platform.missed.empty());
-    platform.now = {7, 1, 0, 0, 3};
-    tickSeconds(60);
+    platform.setTime(7, 1, 0);
+    passSeconds(60);
     EXPECT_TRUE(platform.beeps.empty());
     EXPECT_EQ(platform.missed, alarm7());
 }
@@ -136,8 +137,7 @@ TEST_F(AlarmTick, RingsItsWholeMinuteThenSwitchesOff) {
 // that, and once it rests, at the next minute only.
 TEST_F(AlarmTick, TheMiniTimerHopsFlashesAndFollowsTheClock) {
     platform.setTime(6, 59, 58);
-    windows = std::make_unique<WindowSet>(platform);
-    Form1->LoadSettings();
+    startTicking();
     Form3->CheckTop->setChecked(true);
     std::string icons;
     QString label;

@@ -4,7 +4,9 @@
 
 #include <functional>
 
+class QObject;
 class QWidget;
+class TickTimer;
 
 struct LocalTime {
     int hour = 0;
@@ -13,6 +15,9 @@ struct LocalTime {
     int millisecond = 0;
     // Days from a fixed day: only differences count (a jump of the clock over days).
     int day = 0;
+    // The same whole second as the tick's timer counts it (seconds since 1970 for
+    // the real clock), so that the tick can name the second it wants to wake at.
+    long long epochSecond = 0;
 };
 
 // What the program needs of the desktop. One real implementation (QtPlatform);
@@ -22,6 +27,8 @@ public:
     virtual ~Platform() = default;
 
     virtual LocalTime localTime() = 0;
+    // The timer of the tick, on the same clock as localTime.
+    virtual TickTimer* createTickTimer(QObject* parent) = 0;
 
     // 0: the default sound; 48: the exclamation sound.
     virtual void messageBeep(unsigned type) = 0;

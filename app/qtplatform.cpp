@@ -3,6 +3,7 @@
 #include "app/desktopattention.h"
 #include "app/placement.h"
 #include "app/titlebar.h"
+#include "app/wallclocktimer.h"
 #include "sound/audioengine.h"
 #include "sound/beeper.h"
 
@@ -181,7 +182,14 @@ LocalTime QtPlatform::localTime() {
     // Date and time from one reading, so that midnight cannot fall between them.
     const QDateTime now = QDateTime::currentDateTime();
     const QTime time = now.time();
-    return {time.hour(), time.minute(), time.second(), time.msec(), int(now.date().toJulianDay())};
+    LocalTime read{time.hour(), time.minute(), time.second(), time.msec(),
+                   int(now.date().toJulianDay())};
+    read.epochSecond = now.toSecsSinceEpoch();
+    return read;
+}
+
+TickTimer* QtPlatform::createTickTimer(QObject* parent) {
+    return new WallClockTimer(parent);
 }
 
 void QtPlatform::messageBeep(unsigned type) {

@@ -15,6 +15,7 @@ public:
     ~QtPlatform() override;
 
     LocalTime localTime() override;
+    TickTimer* createTickTimer(QObject* parent) override;
     void messageBeep(unsigned type) override;
     void setForegroundWindow(QWidget* window) override;
     bool confirmWarning(const QString& text) override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/platform.h"
+#include "app/wallclocktimer.h"
 
 #include <QString>
 #include <QWidget>
@@ -19,6 +20,7 @@ public:
     }
 
     LocalTime localTime() override { return now; }
+    TickTimer* createTickTimer(QObject* parent) override { return new WallClockTimer(parent); }
     void messageBeep(unsigned) override {}
     void setForegroundWindow(QWidget*) override {}
     bool confirmWarning(const QString&) override { return true; }

@@ -109,7 +109,7 @@ bench_label() {
     local first=${1%% *}
     first=$(basename "$first")
     case $first in
-        pipiron) echo "ぴぴろん" ;;
+        pipiron) [[ $1 == */program-long/* ]] && echo "ぴぴろん, 60 s WAV" || echo "ぴぴろん" ;;
         bench_bareqt) echo "bare Qt window" ;;
         *) echo "$1" ;;
     esac
@@ -156,16 +156,41 @@ bench_stop_pulse() {
 }
 
 # A copy of ぴぴろん in a folder of its own, so that its settings file is the
-# bench's: "wav" with the chime beside it, "beep" without (the alarm beeps).
+# bench's: "wav" with the chime beside it, "beep" without (the alarm beeps),
+# "long" with a 60 s 44.1 kHz stereo WAV in the chime's place, "mini" with the
+# chime and the mini timer shown when the alarm is armed.
 bench_program_copy() {
     local dir=$BENCH_TMP/program-$1
-    mkdir -p "$dir"
+    mkdir -p "$dir/media"
     cp "$BUILD_DIR/pipiron" "$dir/"
-    if [[ $1 == wav ]]; then
-        mkdir -p "$dir/media"
-        cp "$BUILD_DIR/media/tada.wav" "$dir/media/"
-    fi
+    case $1 in
+        wav) cp "$BUILD_DIR/media/tada.wav" "$dir/media/" ;;
+        mini)
+            cp "$BUILD_DIR/media/tada.wav" "$dir/media/"
+            printf '[SETUP]\r\nMINI=1\r\n' >"$dir/pipiron.ini"
+            ;;
+        long)
+            python3 -c 'import sys, wave
+w = wave.open(sys.argv[1], "wb"); w.setnchannels(2); w.setsampwidth(2); w.setframerate(44100)
+w.writeframes(bytes(range(256)) * (60 * 44100 * 4 // 256)); w.close()' "$dir/media/tada.wav"
+            ;;
+    esac
     echo "$dir/pipiron"
+}
+
+# Voluntary context switches summed over the threads of process $1: each time one
+# blocked, and so each time one was woken again.
+bench_wakeups() {
+    cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { w += $2 } END { print w + 0 }'
+}
+
+# Starts $1 loops that keep a processor busy, as other work on the machine does.
+bench_busy_loops() {
+    local i
+    for i in $(seq "$1"); do
+        sh -c 'while :; do :; done' &
+        BENCH_PIDS+=($!)
+    done
 }
 
 # BENCH_FAKE_OFFSET: the whole seconds that put a clock started now at second $1
@@ -206,5 +231,19 @@ bench_click_control() {
 
 # Sets the alarm of the main window $1 one minute on and switches it ON.
 bench_arm_next_minute() {
-    bench_click_control "$1" 204 172 && bench_click_control "$1" 32 196
+    bench_arm_in "$1" 1
+}
+
+# Sets the alarm of the main window $1 $2 minutes on ("1>" and "5>") and switches it ON.
+bench_arm_in() {
+    local minutes=$2
+    while ((minutes >= 5)); do
+        bench_click_control "$1" 228 172 || return 1
+        minutes=$((minutes - 5))
+    done
+    while ((minutes > 0)); do
+        bench_click_control "$1" 204 172 || return 1
+        minutes=$((minutes - 1))
+    done
+    bench_click_control "$1" 32 196
 }

@@ -14,7 +14,8 @@
 #             counts start at 0 when the program starts;
 #   CPU       first field of /proc/PID/task/*/schedstat (nanoseconds on the
 #             CPU) summed over the threads: exact, unlike utime + stime (10 ms).
-# and, after WARMUP seconds (10), Pss: /proc/PID/smaps_rollup, Pss line, in MiB.
+# and, after WARMUP seconds (10), Pss: /proc/PID/smaps_rollup, Pss line, in MiB,
+# and the anonymous memory: RssAnon of /proc/PID/status, in MiB.
 # The windows of wake-ups begin SETTLE seconds (3) after the start: before, any
 # Qt program makes a few hundred round trips to the X server to set itself up
 # (the bare window as much as ぴぴろん); those are given apart.
@@ -26,7 +27,7 @@
 # Output: one line per program, tab-separated:
 #   label  wake-ups/s in the first 60 s  most wake-ups/s in any 60 s window
 #   wake-ups/s in the last 60 s  CPU ms in the last 60 s  Pss MiB  threads
-#   wake-ups in the first SETTLE s
+#   wake-ups in the first SETTLE s  anonymous MiB
 set -u
 . "$(dirname "$0")/lib.sh"
 WARMUP=${WARMUP:-10}
@@ -72,7 +73,7 @@ for i in "${!BENCH_PROGRAMS[@]}"; do
 done
 started=$(date +%s.%N)
 
-declare -A pss series before after settled minute
+declare -A pss anon series before after settled minute
 for tick in $(seq "$DURATION"); do
     sleep "$(awk -v t0="$started" -v k="$tick" -v now="$(date +%s.%N)" \
         'BEGIN { w = t0 + k - now; print (w > 0 ? w : 0) }')"
@@ -85,8 +86,10 @@ for tick in $(seq "$DURATION"); do
         fi
         readings=$(thread_readings "$pid")
         series[$i]+="$at $(awk -F'\t' '{ w += $3; c += $4 } END { printf "%d %d", w, c }' <<<"$readings")"$'\n'
-        ((tick == WARMUP)) &&
+        if ((tick == WARMUP)); then
             pss[$i]=$(awk '/^Pss:/ { printf "%.1f", $2 / 1024 }' /proc/"$pid"/smaps_rollup)
+            anon[$i]=$(awk '/^RssAnon:/ { printf "%.1f", $2 / 1024 }' /proc/"$pid"/status)
+        fi
         ((tick == SETTLE)) && settled[$i]=$readings
         ((tick == SETTLE + 60)) && minute[$i]=$readings
         ((tick == DURATION - 60)) && before[$i]=$readings
@@ -105,7 +108,7 @@ for i in "${!pids[@]}"; do
                         NF == 4 { printf "%s\t%s\t%d\t%.2f (new)\n", $1, $2, $3, $4 / 1e6 }'
     done >>"$DETAIL_FILE"
     # Windows of 60 readings from the SETTLE-th on.
-    awk -v label="$label" -v pss="${pss[$i]}" -v threads="$(wc -l <<<"${after[$i]}")" -v s="$SETTLE" '
+    awk -v label="$label" -v pss="${pss[$i]}" -v anon="${anon[$i]}" -v threads="$(wc -l <<<"${after[$i]}")" -v s="$SETTLE" '
         NF == 3 { n++; t[n] = $1; w[n] = $2; c[n] = $3 }
         END {
             first = (w[s + 60] - w[s]) / (t[s + 60] - t[s])
@@ -113,7 +116,7 @@ for i in "${!pids[@]}"; do
                 r = (w[k + 60] - w[k]) / (t[k + 60] - t[k])
                 if (r > most) most = r
             }
-            printf "%s\t%.2f\t%.2f\t%.2f\t%.1f\t%s\t%d\t%d\n", label, first, most,
-                (w[n] - w[n - 60]) / (t[n] - t[n - 60]), (c[n] - c[n - 60]) / 1e6, pss, threads, w[s]
+            printf "%s\t%.2f\t%.2f\t%.2f\t%.1f\t%s\t%d\t%d\t%s\n", label, first, most,
+                (w[n] - w[n - 60]) / (t[n] - t[n - 60]), (c[n] - c[n - 60]) / 1e6, pss, threads, w[s], anon
         }' <<<"${series[$i]}"
 done

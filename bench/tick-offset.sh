@@ -4,6 +4,9 @@
 #
 # Method. The program runs under its own Xvfb with QT_QPA_PLATFORM=xcb and
 # SDL_AUDIODRIVER=dummy for DURATION seconds (180) after WARMUP seconds (5).
+# ぴぴろん ticks every second only while something changes every second: it is
+# armed five minutes ahead with the mini timer asked for, so that the mini timer
+# hops. BUSY=N (0) keeps N shell loops busy on the processors meanwhile.
 # Two ways to see a tick, chosen by METHOD (default: log when the program knows
 # PIPIRON_TICK_LOG, otherwise strace):
 #   log     PIPIRON_TICK_LOG=<file> makes the program append one line per tick
@@ -13,7 +16,9 @@
 #           and records its poll/ppoll calls with their start time (-tt, wall
 #           clock) and duration (-T). A poll that ends in a timeout is a timer
 #           waking the loop; its end (start + duration) is the tick's moment,
-#           within microseconds. When the loop wakes twice within 100 ms (a
+#           within microseconds. A read of a timerfd (ぴぴろん's tick timer,
+#           which wakes the loop as a file) is a tick at the read's start.
+#           When the loop wakes twice within 100 ms (a
 #           timeout rounded to the millisecond ends early and is polled again)
 #           the later one is the tick. A wake less than 0.9 s after the last
 #           tick is another timer of the program, not a tick. Any program can
@@ -41,12 +46,20 @@ if [[ -z ${METHOD:-} ]]; then
 fi
 
 bench_start_xvfb || exit 1
+if [[ $(bench_label "$program") == ぴぴろん ]]; then
+    program=$(bench_program_copy mini)
+    bench_start "$XVFB_DISPLAY" "$program" || exit 1
+    window=$(bench_main_window "$XVFB_DISPLAY") && [[ -n $window ]] && bench_arm_in "$window" 5 ||
+        { echo "not armed" >&2; exit 1; }
+    started=1
+fi
+bench_busy_loops "${BUSY:-0}"
 raw=$BENCH_OUT/tick-offset.$METHOD
 : >"$raw"
 case $METHOD in
     log)
         # shellcheck disable=SC2086  # a command line in one argument
-        PIPIRON_TICK_LOG=$raw bench_start "$XVFB_DISPLAY" $program || exit 1
+        [[ -n ${started:-} ]] || PIPIRON_TICK_LOG=$raw bench_start "$XVFB_DISPLAY" $program || exit 1
         sleep "$WARMUP"
         skip=$(wc -l <"$raw")
         sleep "$DURATION"
@@ -56,18 +69,24 @@ case $METHOD in
         ;;
     strace)
         # shellcheck disable=SC2086
-        bench_start "$XVFB_DISPLAY" $program || exit 1
+        [[ -n ${started:-} ]] || bench_start "$XVFB_DISPLAY" $program || exit 1
         sleep "$WARMUP"
-        strace -p "$STARTED_PID" -e trace=poll,ppoll -e signal=none -tt -T -o "$raw" \
+        timerfds=$(for fd in /proc/"$STARTED_PID"/fd/*; do
+            [[ $(readlink "$fd") == *timerfd* ]] && printf '%s ' "${fd##*/}"
+        done)
+        strace -p "$STARTED_PID" -e trace=poll,ppoll,read -e signal=none -tt -T -o "$raw" \
             2>/dev/null &
         strace_pid=$!
         BENCH_PIDS+=("$strace_pid")
         sleep "$DURATION"
         kill -INT "$strace_pid"
         wait "$strace_pid" 2>/dev/null
-        awk 'function take(t) { if (kept == 0 || t - tick >= 0.9) {
+        awk -v timerfds=" $timerfds" 'function take(t) { if (kept == 0 || t - tick >= 0.9) {
                      printf "%.1f\n", (t - int(t)) * 1000; tick = t; kept = 1 } }
-             /= 0 \(Timeout\)/ {
+             $2 ~ /^read\(/ { fd = $2; sub(/^read\(/, "", fd); sub(/,.*/, "", fd)
+                if (index(timerfds, " " fd " ")) { split($1, t, ":"); take(t[1] * 3600 + t[2] * 60 + t[3]) }
+                next }
+             /= 0 \(Timeout\)/ && timerfds == " " {
                 split($1, t, ":"); start = t[1] * 3600 + t[2] * 60 + t[3]
                 d = $NF; gsub(/[<>]/, "", d); end = start + d
                 if (n > 0 && end - last > 0.1) take(last)

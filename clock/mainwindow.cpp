@@ -9,6 +9,7 @@
 #include "app/menukeys.h"
 #include "app/placement.h"
 #include "app/platform.h"
+#include "app/ticktimer.h"
 #include "app/titlebar.h"
 #include "clock/clockjump.h"
 #include "clock/dragsector.h"
@@ -42,7 +43,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTimer>
 
 #include <cstdio>
 #include <utility>
@@ -55,7 +55,6 @@ constexpr std::uint32_t kRed = 0x0000FF;
 constexpr std::uint32_t kMaroon = 0x000080;
 constexpr int kLeverTopOn = 168;
 constexpr int kLeverTopOff = 184;
-constexpr int kTickLateMs = 5;
 constexpr int kPrepareSecond = 58;
 const char* const kSection = "SETUP";
 const char* const kDefaultWav = "c:\\windows\\media\\tada.wav";
@@ -211,8 +210,7 @@ void TForm1::createControls() {
                        "(時計の大きさより大きくまわすのがコツ)"));
     Memo1->hide();
 
-    Timer1 = new QTimer(this);
-    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1 = m_platform.createTickTimer(this);
 
     setTabOrder(BtnSet, BtnDown);
     setTabOrder(BtnDown, BtnUp);
@@ -243,7 +241,7 @@ void TForm1::run(Handler&& handler) {
 }
 
 void TForm1::bindEvents() {
-    connect(Timer1, &QTimer::timeout, this, &TForm1::tick);
+    connect(Timer1, &TickTimer::timeout, this, &TForm1::tick);
     connect(BtnUp, &QPushButton::clicked, this, [this] { run([this] { BtnUpClick(); }); });
     connect(BtnDown, &QPushButton::clicked, this, [this] { run([this] { BtnDownClick(); }); });
     connect(Btn5Up, &QPushButton::clicked, this, [this] { run([this] { Btn5UpClick(); }); });
@@ -289,7 +287,7 @@ void TForm1::FormCreate() {
     ExitRequested = false;
     Ringing = false;
     Timer1Timer();
-    Timer1->start(1000);
+    scheduleTick();
     AlarmTime = NowTime;
     LblSet->setText(QString::fromStdString(AlarmTime.str()));
     copyFace(ImgSet->canvas(), ImgNow->canvas());
@@ -420,18 +418,38 @@ void TForm1::followWindowColours() {
 
 void TForm1::tick() {
     run([this] { Timer1Timer(); });
-    const LocalTime now = m_platform.localTime();
     // The sound of an armed alarm is made ready in the last seconds before its
     // minute, so that the ring is heard at its first tick.
-    if (now.second >= kPrepareSecond && switchIsOn() && comingMinute(now) == AlarmTime)
+    if (m_read.second >= kPrepareSecond && switchIsOn() && comingMinute(m_read) == AlarmTime)
         MediaPlayer.prepare();
-    // Each tick is re-armed from the wall clock so that ticks stay a few
-    // milliseconds after the whole second, whatever drift, clock change or resume.
-    if (Timer1->isActive()) Timer1->start(1000 - std::clamp(now.millisecond, 0, 999) + kTickLateMs);
+    if (Timer1->isActive()) scheduleTick();
+}
+
+void TForm1::scheduleTick() {
+    // Planned from the tick's own reading: a deadline that has passed by the time
+    // it is set fires at once, so no second that matters is skipped.
+    const TForm4* mini = Form4;
+    // Hopping while ON, and once more after the switch went OFF to come to rest.
+    const bool iconsMove = mini && mini->MiniMode &&
+                           (switchIsOn() || mini->ImgTimer1->isHidden() ||
+                            !mini->ImgTimer2->isHidden() || !mini->ImgTimer3->isHidden());
+    // With the switch OFF the alarm minute shows nothing new from second to second.
+    const bool ringing = NowTime == AlarmTime && switchIsOn();
+    int wait = 60 - m_read.second;
+    if (ringing || iconsMove)
+        wait = 1;
+    else if (switchIsOn() && m_read.second < kPrepareSecond && comingMinute(m_read) == AlarmTime)
+        wait = kPrepareSecond - m_read.second;
+    Timer1->startAt(m_read.epochSecond + wait);
+}
+
+void TForm1::tickNextSecond() {
+    if (Timer1->isActive()) Timer1->startAt(m_platform.localTime().epochSecond + 1);
 }
 
 void TForm1::ReadNowTime() {
     const LocalTime now = m_platform.localTime();
+    m_read = now;
     m_clock = wallSeconds(now.day, now.hour, now.minute, now.second);
     NowTime = nowTimeFromFormatted(formatTime(timeLocale, now.hour, now.minute, now.second));
 }
@@ -505,6 +523,7 @@ void TForm1::ShowSwitch(bool on) {
         BtnSet->move(BtnSet->x(), kLeverTopOn);
         ShapeOnOff->setBrushColor(colorFromBGR(kRed));
         m_platform.setAlarmArmed(true);
+        tickNextSecond();
         return;
     }
     BtnSet->setText(QStringLiteral("OFF"));
@@ -513,6 +532,7 @@ void TForm1::ShowSwitch(bool on) {
     Ringing = false;
     m_platform.alarmSilenced();
     m_platform.setAlarmArmed(false);
+    tickNextSecond();
     if (WavReady) {
         MediaPlayer.Stop();
         MediaPlayer.SeekToStart();
@@ -712,6 +732,8 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 
 void TForm1::MiniClick() {
     Form4->LblTimer->setText(QString::fromStdString(NowTime.str()));
+    // The next tick finds the mini timer showing, and its icons hop if the switch is ON.
+    tickNextSecond();
     m_platform.showModal(Form4);
     if (ExitRequested) {
         // Acted on once: a declined close must not end the program the next time
@@ -724,6 +746,8 @@ void TForm1::MiniClick() {
 void TForm1::SettingClick() {
     m_platform.showModal(Form3);
     WavReady = ApplySettings();
+    // A sound opened in the last seconds before the alarm is made ready too.
+    tickNextSecond();
 }
 
 void TForm1::About1Click() {

@@ -2,9 +2,10 @@
 
 // The main window of ぴぴろん.
 //
-// Time passes only in Timer1Timer, the one-second tick: it reads the clock into
-// NowTime, redraws the left face at each new minute (every second in the alarm
-// minute), and while the switch is ON and NowTime equals AlarmTime it rings; the
+// Time passes only in Timer1Timer, the tick: it reads the clock into NowTime,
+// redraws the left face at each new minute (every second in the alarm minute),
+// and while the switch is ON and NowTime equals AlarmTime it rings. Its timer
+// runs on the wall clock and wakes it only when something is to change. The
 // desktop is told when an alarm has rung its minute out or the clock jumped over
 // it. The switch has no variable: it is ON exactly when BtnSet's caption is "ON". The
 // controls that set AlarmTime (buttons, the drag handle ShapeSet, the minutes box)
@@ -13,6 +14,7 @@
 // only in the controls of Form3; the mini timer is Form4. Every handler runs in
 // the guard, which shows an error that leaves it in the standard error box.
 
+#include "app/platform.h"
 #include "clock/clockface.h"
 #include "clock/timeformat.h"
 #include "clock/timetext.h"
@@ -25,6 +27,7 @@
 #include <string>
 
 class Platform;
+class TickTimer;
 class TImage;
 class TShape;
 class QAction;
@@ -35,7 +38,6 @@ class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
-class QTimer;
 struct SettingsFiles;
 
 class TForm1 : public QMainWindow {
@@ -50,7 +52,7 @@ public:
     TImage* ImgTokei;
     QLabel* LblNow;
     QLabel* LblSet;
-    QTimer* Timer1;
+    TickTimer* Timer1;
     TImage* ImgMask;
     TImage* ImgBK;
     QLabel* Label1;
@@ -147,6 +149,11 @@ private:
     template <typename Handler>
     void run(Handler&& handler);
     void tick();
+    // The timer wakes the tick only when it has something to do: at the next
+    // minute, at the sound's preparation, every second while something moves.
+    void scheduleTick();
+    // After a change by the user the next second's tick shows it and plans anew.
+    void tickNextSecond();
     void noticeMissedAlarm();
     void refreshAlarm();
     void setSettingControlsEnabled(bool enabled);
@@ -160,6 +167,8 @@ private:
     bool m_coloursPending = false;
     // The wall clock at this tick and at the one before, to see a jump over the alarm.
     long long m_clock = 0;
+    // The clock as the last tick read it: the next wake-up is planned from it.
+    LocalTime m_read;
     std::optional<long long> m_lastTickClock;
     bool m_ending = false;
     QString m_helpFile;

@@ -1,15 +1,51 @@
 #pragma once
 
 #include "app/platform.h"
+#include "app/ticktimer.h"
 
+#include <QMetaObject>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <tuple>
 #include <vector>
+
+// The tick's timer on the fake clock: time passing up to its deadline wakes it,
+// and so does a clock that is set, as the kernel's cancelled wait does.
+class FakeTickTimer : public TickTimer {
+public:
+    using TickTimer::TickTimer;
+
+    std::optional<long long> deadline;  // while active
+    int wakeUps = 0;
+
+    void startAt(long long second) override { deadline = second; }
+    void stop() override { deadline.reset(); }
+    bool isActive() const override { return deadline.has_value(); }
+
+    // Wakes the tick from the event loop, once however often the clock moved meanwhile.
+    void clockMoved(long long now, bool set) {
+        if (!deadline || (!set && now < *deadline) || m_woken) return;
+        m_woken = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_woken = false;
+                if (!isActive()) return;
+                ++wakeUps;
+                Q_EMIT timeout();
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    bool m_woken = false;
+};
 
 // A platform that records what the program asks of the desktop, with a clock
 // that the test sets and advances.
@@ -35,8 +71,13 @@ public:
     std::vector<QString> rang;
     std::vector<QString> missed;
 
-    // The time of day on the current day.
-    void setTime(int hour, int minute, int second) { now = {hour, minute, second, 0, now.day}; }
+    QPointer<FakeTickTimer> tickTimer;
+
+    // Sets the clock to a time of day on the current day.
+    void setTime(int hour, int minute, int second) {
+        now = {hour, minute, second, 0, now.day};
+        if (tickTimer) tickTimer->clockMoved(localTime().epochSecond, true);
+    }
     // Moves the clock on, into the next days or back into the previous ones.
     void advance(int seconds) {
         const long long total =
@@ -44,12 +85,21 @@ public:
         const int day = int(total / 86400 - (total % 86400 < 0 ? 1 : 0));
         const int rest = int(total - day * 86400LL);
         now = {rest / 3600, rest / 60 % 60, rest % 60, 0, day};
+        if (tickTimer) tickTimer->clockMoved(localTime().epochSecond, false);
     }
     std::size_t beepsOf(unsigned type) const {
         return std::size_t(std::count(beeps.begin(), beeps.end(), type));
     }
 
-    LocalTime localTime() override { return now; }
+    LocalTime localTime() override {
+        LocalTime read = now;
+        read.epochSecond = ((now.day * 24LL + now.hour) * 60 + now.minute) * 60 + now.second;
+        return read;
+    }
+    TickTimer* createTickTimer(QObject* parent) override {
+        tickTimer = new FakeTickTimer(parent);
+        return tickTimer;
+    }
     void messageBeep(unsigned type) override { beeps.push_back(type); }
     void setForegroundWindow(QWidget* window) override { foreground.push_back(window); }
     bool confirmWarning(const QString& text) override {

@@ -11,6 +11,7 @@
 #include "sound/wavwriter.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -38,6 +39,12 @@ protected:
         if (loadSettings) Form1->LoadSettings();
     }
 
+    // Start-up with the settings loaded, the timer left to wake the tick on the fake clock.
+    void startTicking() {
+        windows = std::make_unique<WindowSet>(platform);
+        Form1->LoadSettings();
+    }
+
     void TearDown() override { windows.reset(); }
 
     // One tick of the timer, then the clock moves on by a second.
@@ -46,6 +53,18 @@ protected:
             Form1->Timer1Timer();
             platform.advance(1);
         }
+    }
+
+    // The clock moves on second by second, and the program's own timer wakes the tick.
+    void passSeconds(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            platform.advance(1);
+            QCoreApplication::processEvents();
+        }
+    }
+    // The seconds the program sleeps before its next tick.
+    long long sleepsFor() {
+        return *platform.tickTimer->deadline - platform.localTime().epochSecond;
     }
 
     // A second-long buzz where the default setting finds the alarm sound.

@@ -36,78 +36,119 @@ protected:
     std::vector<QString> alarm7() const { return {QStringLiteral("07:00")}; }
 };
 
-// The clock runs by itself once started.
-TEST_F(AlarmTick, TheTimerTicksFromStartUp) {
-    platform.setTime(8, 0, 59);
-    windows = std::make_unique<WindowSet>(platform);
-    platform.setTime(8, 1, 0);
-    EXPECT_TRUE(
-        QTest::qWaitFor([] { return Form1->LblNow->text() == QStringLiteral("08:01"); }, 30000));
+// Armed, the program wakes at second 58 to make the sound ready. Without a sound
+// device the prepared sound knows it at once: the ring beeps the desktop's way from
+// its first tick. First of the tests here: the device that a later test's
+// preparation opens stays open a few seconds.
+TEST_F(AlarmTick, WithoutASoundDeviceThePreparedRingBeeps) {
+    ::setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+    writeSound();
+    platform.setTime(6, 58, 59);
+    startTicking();
+    ASSERT_TRUE(Form1->WavReady);
+    armAt("07:00");
+    passSeconds(59);
+    AudioEngine::instance().sync();
+    EXPECT_TRUE(platform.beeps.empty());
+    passSeconds(2);
+    EXPECT_EQ(platform.beeps, std::vector<unsigned>{0});
+    // At the minute before, at its second 58 and at the alarm.
+    EXPECT_EQ(platform.tickTimer->wakeUps, 3);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+// Armed, the program sleeps until its next minute; a clock that is set wakes it at
+// once: a jump into the alarm minute rings within a second, one out of it ends the
+// ring and the switch goes OFF.
+TEST_F(AlarmTick, AClockSetWakesTheSleepingTick) {
+    platform.setTime(6, 30, 10);
+    startTicking();
+    armAt("07:00");
+    passSeconds(1);
+    ASSERT_EQ(sleepsFor(), 49);
+
+    platform.setTime(7, 0, 30);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return platform.beeps.size() == 1; }, 1000));
+    EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("07:00"));
+    EXPECT_EQ(platform.foreground, std::vector<QWidget*>{Form1});
+
+    platform.setTime(9, 15, 20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !armed(); }, 1000));
+    EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("09:15"));
+    EXPECT_EQ(platform.rang, alarm7());
+    EXPECT_EQ(platform.beeps.size(), 1u);
+    passSeconds(1);
+    EXPECT_EQ(sleepsFor(), 39);
 }
 
 // The armed alarm rings every second of its minute, each time bringing the window
 // forward, then switches itself off and leaves a trace; with the switch OFF that
-// minute is silent. Switched OFF from the notification, it leaves no trace.
+// minute is silent. Switched OFF from the notification, it leaves no trace. The
+// program's own timer wakes it for all of that.
 TEST_F(AlarmTick, RingsItsWholeMinuteThenSwitchesOff) {
     platform.setTime(6, 59, 58);
-    start();
+    startTicking();
     armAt("07:00");
     const QImage face = Form1->ImgNow->grab().toImage();
-    tickSeconds(2);
+    passSeconds(1);
     EXPECT_TRUE(platform.beeps.empty());
-    tickSeconds(60);
+    passSeconds(60);
     EXPECT_EQ(platform.beeps, std::vector<unsigned>(60, 0));
     EXPECT_EQ(platform.foreground, std::vector<QWidget*>(60, Form1));
     EXPECT_EQ(platform.ringing, alarm7());
     EXPECT_EQ(Form1->LblNow->text(), QStringLiteral("07:00"));
     EXPECT_NE(Form1->ImgNow->grab().toImage(), face);
-    tickSeconds(1);
+    passSeconds(1);
     EXPECT_FALSE(armed());
     EXPECT_EQ(platform.rang, alarm7());
 
     // The next day, OFF: silent.
     platform.now = {7, 0, 0, 0, 1};
-    tickSeconds(5);
+    passSeconds(5);
     EXPECT_EQ(platform.beeps.size(), 60u);
 
-    // The day after, switched OFF from the notification, whose button never arms.
-    platform.now = {6, 59, 59, 0, 2};
+    // The day after, armed inside the alarm minute while the program slept: it rings
+    // from the next second on. Switched OFF from the notification, whose button never arms.
+    platform.now = {7, 0, 0, 0, 2};
+    passSeconds(1);
     armAt("07:00");
-    tickSeconds(5);
+    passSeconds(4);
     platform.onAlarmOffRequested();
     EXPECT_FALSE(armed());
     platform.onAlarmOffRequested();
     EXPECT_FALSE(armed());
-    tickSeconds(60);
+    passSeconds(60);
     EXPECT_EQ(platform.beeps.size(), 4u);
     EXPECT_EQ(platform.rang, alarm7());
 
-    // Then the clock jumps over the alarm minute: nothing rings late, the desktop is told.
-    platform.now = {6, 59, 58, 0, 3};
+    // Then the clock is set over the alarm minute: nothing rings late, the desktop is told.
+    platform.now = {6, 59, 57, 0, 3};
     armAt("07:00");
-    tickSeconds(2);
+    passSeconds(2);
     EXPECT_TRUE(platform.missed.empty());
-    platform.now = {7, 1, 0, 0, 3};
-    tickSeconds(60);
+    platform.setTime(7, 1, 0);
+    passSeconds(60);
     EXPECT_TRUE(platform.beeps.empty());
     EXPECT_EQ(platform.missed, alarm7());
 }
 
 // With the mini timer asked for, arming switches to it: it hops while armed, flashes
-// while ringing, and its label follows the clock.
+// while ringing, and its label follows the clock; the timer wakes it every second for
+// that, and once it rests, at the next minute only.
 TEST_F(AlarmTick, TheMiniTimerHopsFlashesAndFollowsTheClock) {
-    platform.setTime(6, 59, 59);
-    start();
+    platform.setTime(6, 59, 58);
+    startTicking();
     Form3->CheckTop->setChecked(true);
     std::string icons;
     QString label;
     platform.onModal = [&](QWidget* window) {
         if (window != Form4) return;
         for (int i = 0; i < 63; ++i) {
-            tickSeconds(1);
+            passSeconds(1);
             icons += miniIcons() + ' ';
         }
         label = Form4->LblTimer->text();
+        EXPECT_EQ(sleepsFor(), 59);
     };
     Form1->AlarmTime = "07:00";
     QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
@@ -116,25 +157,6 @@ TEST_F(AlarmTick, TheMiniTimerHopsFlashesAndFollowsTheClock) {
     EXPECT_EQ(icons, "2 " + ringing + "1 1 ");
     EXPECT_EQ(label, QStringLiteral("07:01"));
     EXPECT_EQ(platform.foreground, std::vector<QWidget*>(60, Form4));
-}
-
-// Without a sound device, a sound made ready before its minute knows it at once:
-// the ring beeps the desktop's way from its first tick.
-TEST_F(AlarmTick, WithoutASoundDeviceThePreparedRingBeeps) {
-    ::setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
-    writeSound();
-    platform.setTime(6, 59, 58);
-    start();
-    ASSERT_TRUE(Form1->WavReady);
-    armAt("07:00");
-    Form1->Timer1->start(0);  // the real tick, which makes the sound ready
-    QTest::qWait(20);
-    Form1->Timer1->stop();
-    AudioEngine::instance().sync();
-    platform.setTime(7, 0, 0);
-    tickSeconds(1);
-    EXPECT_EQ(platform.beeps, std::vector<unsigned>{0});
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
 // Days of ticks with an alarm every hour hold no more memory on the second day.

@@ -1,0 +1,30 @@
+#include "app/wallclocktimer.h"
+
+#include <QDateTime>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+// The tick's timer wakes at the wall clock's whole second, not a second counted from
+// when it was set; a second already past wakes it at once, and a stopped timer sleeps.
+TEST(WallClockTimer, WakesAtTheWholeSecondOfTheClock) {
+    WallClockTimer timer;
+    QSignalSpy woken(&timer, &TickTimer::timeout);
+    qint64 wokenAt = 0;
+    QObject::connect(&timer, &TickTimer::timeout, &timer,
+                     [&] { wokenAt = QDateTime::currentMSecsSinceEpoch(); });
+
+    const long long next = QDateTime::currentSecsSinceEpoch() + 1;
+    timer.startAt(next);
+    ASSERT_TRUE(woken.wait(2000));
+    EXPECT_GE(wokenAt, next * 1000);
+    EXPECT_LT(wokenAt, next * 1000 + 100);
+
+    timer.startAt(next - 60);
+    EXPECT_TRUE(woken.wait(100));
+
+    timer.startAt(QDateTime::currentSecsSinceEpoch() + 1);
+    timer.stop();
+    EXPECT_FALSE(woken.wait(1100));
+    EXPECT_EQ(woken.size(), 2);
+}

@@ -73,20 +73,13 @@ public:
     }
 };
 
-// The program's message boxes: a title bar with a close box alone, and centred on
-// their owner once they have their size (Qt places them by a first guess of it).
+// The program's message boxes: a title bar with a close box alone.
 class ProgramMessageBox : public QMessageBox {
 public:
     ProgramMessageBox(Icon icon, const QString& title, const QString& text, StandardButtons buttons,
                       QWidget* owner)
         : QMessageBox(icon, title, text, buttons, owner) {
         TitleBar::install(this, TitleBar::Buttons::Close);
-    }
-
-protected:
-    void showEvent(QShowEvent* event) override {
-        QMessageBox::showEvent(event);
-        centreOnOwner(this);
     }
 };
 
@@ -123,12 +116,8 @@ void runModal(QWidget* window, QWidget* owner) {
 }
 
 void centreOnOwner(QWidget* window) {
-    // A dialog made with its owner knows it; the windows made at start-up learn it
-    // when shown.
     const QWindow* handle = window->windowHandle();
-    const QWidget* parent = window->parentWidget();
-    const QWindow* owner = parent ? parent->window()->windowHandle()
-                                  : handle ? handle->transientParent() : nullptr;
+    const QWindow* owner = handle ? handle->transientParent() : nullptr;
     if (!owner || !owner->isVisible()) {
         centreOnScreen(window);
         return;

@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include "app/buildinfo.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
@@ -107,7 +109,7 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
         return 0;
     }
     if (parser.isSet(version)) {
-        std::printf("%s %s\n", qPrintable(program), PIPIRON_VERSION);
+        std::printf("%s %s\n", qPrintable(program), kProgramVersion);
         return 0;
     }
     std::fprintf(stderr, "%s: Unexpected argument '%s'.\n", qPrintable(program),

@@ -1,5 +1,7 @@
 #include "app/desktopattention.h"
 
+#include "app/buildinfo.h"
+
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -30,8 +32,8 @@ QDBusMessage notifyCall(const QString& body, const QStringList& actions, uchar u
                                                        kNotifyInterface, QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(urgency));
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("io.github.pipiron.Pipiron"));
-    call << QStringLiteral("ぴぴろん") << uint{0} << QStringLiteral("io.github.pipiron.Pipiron")
+    hints.insert(QStringLiteral("desktop-entry"), QString::fromLatin1(kApplicationId));
+    call << QStringLiteral("ぴぴろん") << uint{0} << QString::fromLatin1(kApplicationId)
          << QStringLiteral("ぴぴろん") << body << actions << hints << qint32{0};
     return call;
 }

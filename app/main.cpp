@@ -1,3 +1,4 @@
+#include "app/buildinfo.h"
 #include "app/commandline.h"
 #include "app/displayloss.h"
 #include "app/fontpages.h"
@@ -59,7 +60,7 @@ int main(int argc, char* argv[]) {
     TerminationSignals terminationSignals;
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setStyle(new ProgramStyle);
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.pipiron.Pipiron"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(programImage(u"mainicon"))));
 
     QtPlatform platform;

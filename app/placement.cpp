@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 
 // The window manager's frame; none for a borderless window, and none while the
@@ -79,4 +81,21 @@ void centreOnScreen(QWidget* window) {
     const QPoint place = placeCentred(window, frame);
     if (window->windowHandle() && !window->windowFlags().testFlag(Qt::FramelessWindowHint))
         new FrameWatch(window, frame, place);
+}
+
+void centreOnOwner(QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    const QWindow* owner = handle ? handle->transientParent() : nullptr;
+    if (!owner || !owner->isVisible()) {
+        centreOnScreen(window);
+        return;
+    }
+    const QRect area = owner->screen()->availableGeometry();
+    const QSize size = window->frameGeometry().size();
+    QPoint topLeft = owner->frameGeometry().center() - QPoint(size.width() / 2, size.height() / 2);
+    topLeft.setX(std::clamp(topLeft.x(), area.left(),
+                            std::max(area.left(), area.right() + 1 - size.width())));
+    topLeft.setY(std::clamp(topLeft.y(), area.top(),
+                            std::max(area.top(), area.bottom() + 1 - size.height())));
+    window->move(topLeft);
 }

@@ -1,7 +1,8 @@
 #include "app/qtplatform.h"
 
 #include "app/desktopattention.h"
-#include "app/placement.h"
+#include "app/helpdocument.h"
+#include "app/modalloop.h"
 #include "app/titlebar.h"
 #include "app/wallclocktimer.h"
 #include "sound/audioengine.h"
@@ -15,42 +16,16 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
-#include <QEvent>
-#include <QEventLoop>
-#include <QFileInfo>
 #include <QMessageBox>
-#include <QPointer>
 #include <QProcess>
 #include <QProxyStyle>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
-#include <QWindow>
 
-#include <algorithm>
 
 namespace {
-
-// Ends a nested loop when its window is hidden: an accepted close hides it, while
-// a refused one leaves the loop running.
-class HideWatcher : public QObject {
-public:
-    HideWatcher(QWidget* window, QEventLoop* loop) : QObject(window), m_loop(loop) {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Hide)
-            QMetaObject::invokeMethod(m_loop, &QEventLoop::quit, Qt::QueuedConnection);
-        return false;
-    }
-
-private:
-    QEventLoop* m_loop;
-};
 
 // xdg-open that fails within this time found nothing to show the page with.
 constexpr qint64 kHelpViewerVerdictMs = 10000;
@@ -92,54 +67,6 @@ void keepOwnButtonOrder(QMessageBox& box) {
 }
 
 }  // namespace
-
-void runModal(QWidget* window, QWidget* owner) {
-    QPointer<QWidget> guard(window);
-    if (window->windowType() == Qt::Dialog) {
-        // The windows made at start-up keep their own flags and stay top-level.
-        window->winId();
-        window->windowHandle()->setTransientParent(
-            owner && owner->isVisible() ? owner->windowHandle() : nullptr);
-    }
-    window->setWindowModality(Qt::ApplicationModal);
-    window->show();
-    window->raise();
-    window->activateWindow();
-    QEventLoop loop;
-    auto* watcher = new HideWatcher(window, &loop);
-    if (window->isVisible()) loop.exec();
-    if (guard) {
-        delete watcher;
-        window->hide();
-        window->setWindowModality(Qt::NonModal);
-    }
-}
-
-void centreOnOwner(QWidget* window) {
-    const QWindow* handle = window->windowHandle();
-    const QWindow* owner = handle ? handle->transientParent() : nullptr;
-    if (!owner || !owner->isVisible()) {
-        centreOnScreen(window);
-        return;
-    }
-    const QRect area = owner->screen()->availableGeometry();
-    const QSize size = window->frameGeometry().size();
-    QPoint topLeft = owner->frameGeometry().center() - QPoint(size.width() / 2, size.height() / 2);
-    topLeft.setX(std::clamp(topLeft.x(), area.left(),
-                            std::max(area.left(), area.right() + 1 - size.width())));
-    topLeft.setY(std::clamp(topLeft.y(), area.top(),
-                            std::max(area.top(), area.bottom() + 1 - size.height())));
-    window->move(topLeft);
-}
-
-QString helpDocumentFor(const QString& helpFile) {
-    if (QFileInfo(helpFile).isFile()) return helpFile;
-    const QFileInfo info(helpFile);
-    const QString page =
-        info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".html");
-    // A renamed executable still finds the program's own page.
-    return QFileInfo(page).isFile() ? page : info.path() + QStringLiteral("/pipiron.html");
-}
 
 QtPlatform::QtPlatform()
     : m_beeper(std::make_unique<Beeper>()), m_helpAnswers(std::make_unique<QObject>()) {

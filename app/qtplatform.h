@@ -41,15 +41,3 @@ private:
     // Answers from help viewers still running end with the platform.
     std::unique_ptr<QObject> m_helpAnswers;
 };
-
-// Shows a window application-modal in a nested event loop until it is hidden. A
-// dialog window stands over its owner (transient for it) while the owner shows.
-void runModal(QWidget* window, QWidget* owner = nullptr);
-
-// Centres a window on the window it stands over while that one shows (where the
-// desktop lets programs place windows), otherwise on the screen.
-void centreOnOwner(QWidget* window);
-
-// Which file the help request opens: the help file when it exists, otherwise the
-// program's own HTML help beside the executable.
-QString helpDocumentFor(const QString& helpFile);

@@ -14,8 +14,8 @@
 #include "clock/clockjump.h"
 #include "clock/dragsector.h"
 #include "clock/fixeditemheight.h"
-#include "clock/imagecontrol.h"
-#include "clock/shapecontrol.h"
+#include "controls/imagecontrol.h"
+#include "controls/shapecontrol.h"
 #include "clock/textcontrast.h"
 #include "clock/typedlengthlimit.h"
 #include "mini/miniwindow.h"
@@ -57,7 +57,6 @@ constexpr int kLeverTopOn = 168;
 constexpr int kLeverTopOff = 184;
 constexpr int kPrepareSecond = 58;
 const char* const kSection = "SETUP";
-const char* const kDefaultWav = "c:\\windows\\media\\tada.wav";
 
 QLabel* timeLabel(QWidget* parent, const QRect& place, const QString& hint) {
     auto* label = new QLabel(QStringLiteral("24:00"), parent);
@@ -567,8 +566,7 @@ void TForm1::DrawFace() {
 }
 
 void TForm1::DrawClock(bool setFace, const TimeText& time) {
-    auto [hour, minute] = parseTimeText(time);
-    if (hour > 11) hour -= 12;
+    const auto [hour, minute] = parseTimeText(time);
     DrawFace();
     drawHands(ImgBK->canvas(), hour, minute);
     TImage* face = setFace ? ImgSet : ImgNow;
@@ -791,7 +789,7 @@ void TForm1::LoadSettings() {
         Form3->CheckHint->setChecked(ini.ReadBool(kSection, "HINT", true));
         Form3->CheckTop->setChecked(ini.ReadBool(kSection, "MINI", false));
         Form3->RGColor->setItemIndex(ini.ReadInteger(kSection, "COLOR", 2));
-        m_wavBytes = ini.ReadString(kSection, "WAVFILE", kDefaultWav);
+        m_wavBytes = ini.ReadString(kSection, "WAVFILE", kDefaultWavFile);
         Form3->EdtWav->setText(QString::fromStdString(readableText(m_wavBytes)));
         m_wavShown = Form3->EdtWav->text();
     }

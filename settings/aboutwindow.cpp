@@ -1,10 +1,11 @@
 #include "settings/aboutwindow.h"
 
+#include "app/buildinfo.h"
 #include "app/fonts.h"
 #include "app/programimage.h"
-#include "app/qtplatform.h"
+#include "app/placement.h"
 #include "app/titlebar.h"
-#include "clock/imagecontrol.h"
+#include "controls/imagecontrol.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -69,7 +70,7 @@ TForm2::~TForm2() {
 
 void TForm2::FormCreate() {
     LblTitle->setText(QStringLiteral("ぴぴろん"));
-    LblVer->setText(QStringLiteral("Version 1.01"));
+    LblVer->setText(QStringLiteral("Version ") + QString::fromLatin1(kProgramVersion));
     LblCopy->setText(QStringLiteral("1997.7"));
 }
 

@@ -1,9 +1,10 @@
 #include "settings/settingswindow.h"
 
 #include "app/fonts.h"
-#include "app/qtplatform.h"
+#include "app/placement.h"
 #include "app/titlebar.h"
 #include "settings/radiogroup.h"
+#include "settings/wavpath.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -25,7 +26,7 @@ TForm3::TForm3() {
 
     // Created in tab order; the check box lies over the group's frame, so it
     // is made after the group to stand above it.
-    EdtWav = new QLineEdit(QStringLiteral("c:\\windows\\media\\tada.wav"), this);
+    EdtWav = new QLineEdit(QString::fromLatin1(kDefaultWavFile), this);
     EdtWav->setGeometry(192, 64, 185, 24);
     EdtWav->setFont(regular);
     CheckHint = new QCheckBox(QStringLiteral("ヒントを表示する"), this);

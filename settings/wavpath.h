@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+// The sound of a settings file that names none.
+inline constexpr char kDefaultWavFile[] = "c:\\windows\\media\\tada.wav";
+
 // Where the alarm sound is looked for, as the files to try in turn. A Windows path
 // (second character ":") is looked up by its file name in media/ beside the
 // executable, without regard to case as Windows matches names, so the default

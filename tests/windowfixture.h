@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/windowset.h"
-#include "clock/imagecontrol.h"
+#include "controls/imagecontrol.h"
 #include "clock/mainwindow.h"
 #include "fakeplatform.h"
 #include "mini/miniwindow.h"

@@ -1,5 +1,6 @@
 #include "windowfixture.h"
 
+#include "app/helpdocument.h"
 #include "app/qtplatform.h"
 
 #include <QAction>

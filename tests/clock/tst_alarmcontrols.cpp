@@ -1,6 +1,6 @@
 #include "windowfixture.h"
 
-#include "clock/shapecontrol.h"
+#include "controls/shapecontrol.h"
 #include "clock/textcontrast.h"
 #include "sound/audioengine.h"
 

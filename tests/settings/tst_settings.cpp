@@ -2,7 +2,7 @@
 // window, saved when the program closes, in the file where this copy keeps them.
 #include "windowfixture.h"
 
-#include "app/qtplatform.h"
+#include "app/helpdocument.h"
 #include "settings/radiogroup.h"
 #include "settings/settingslocation.h"
 #include "sound/wavwriter.h"

@@ -1,4 +1,4 @@
-#include "clock/imagecontrol.h"
+#include "controls/imagecontrol.h"
 
 #include <QPainter>
 

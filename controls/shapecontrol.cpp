@@ -1,4 +1,4 @@
-#include "clock/shapecontrol.h"
+#include "controls/shapecontrol.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -5,7 +5,7 @@
 #include "app/placement.h"
 #include "app/programimage.h"
 #include "app/titlebar.h"
-#include "clock/imagecontrol.h"
+#include "controls/imagecontrol.h"
 #include "clock/mainwindow.h"
 
 #include <qdrawutil.h>

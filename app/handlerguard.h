@@ -25,3 +25,12 @@ bool guarded(Platform& platform, Handler&& handler) noexcept {
     }
     return false;
 }
+
+// A slot that runs a window's handler in the guard. Signal arguments beyond the
+// handler's own are dropped, as Qt drops them for any slot.
+template <typename Window, typename... Args>
+auto guardedSlot(Platform& platform, Window* window, void (Window::*handler)(Args...)) {
+    return [&platform, window, handler](Args... args) {
+        guarded(platform, [&] { (window->*handler)(args...); });
+    };
+}

@@ -24,7 +24,6 @@
 #include <QUrl>
 #include <QWidget>
 
-
 namespace {
 
 // xdg-open that fails within this time found nothing to show the page with.

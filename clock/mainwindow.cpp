@@ -14,10 +14,11 @@
 #include "clock/clockjump.h"
 #include "clock/dragsector.h"
 #include "clock/fixeditemheight.h"
+#include "clock/readabletext.h"
+#include "clock/typedcharacter.h"
+#include "clock/typedlengthlimit.h"
 #include "controls/imagecontrol.h"
 #include "controls/shapecontrol.h"
-#include "clock/textcontrast.h"
-#include "clock/typedlengthlimit.h"
 #include "mini/miniwindow.h"
 #include "settings/aboutwindow.h"
 #include "settings/colourscheme.h"
@@ -51,44 +52,8 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-constexpr std::uint32_t kRed = 0x0000FF;
-constexpr std::uint32_t kMaroon = 0x000080;
-constexpr int kLeverTopOn = 168;
-constexpr int kLeverTopOff = 184;
 constexpr int kPrepareSecond = 58;
 const char* const kSection = "SETUP";
-
-QLabel* timeLabel(QWidget* parent, const QRect& place, const QString& hint) {
-    auto* label = new QLabel(QStringLiteral("24:00"), parent);
-    label->setGeometry(place);
-    label->setFont(msGothic(21, true));
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
-    label->setPalette(palette);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setToolTip(hint);
-    return label;
-}
-
-QLabel* captionLabel(QWidget* parent, const QRect& place, const QString& text) {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(place);
-    label->setFont(msGothic(13, true));
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
-
-QPushButton* stepButton(QWidget* parent, const QRect& place, const QString& caption,
-                        const QString& hint) {
-    auto* button = new QPushButton(caption, parent);
-    button->setGeometry(place);
-    button->setFont(msPGothic(16, true));
-    button->setToolTip(hint);
-    return button;
-}
 
 // The minute after `now` as the clock shows it ("HH:MM").
 TimeText comingMinute(const LocalTime& now) {
@@ -96,13 +61,6 @@ TimeText comingMinute(const LocalTime& now) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
     return TimeText(text);
-}
-
-TImage* hiddenImage(QWidget* parent, const QRect& place) {
-    auto* image = new TImage(parent);
-    image->setGeometry(place);
-    image->hide();
-    return image;
 }
 
 }  // namespace
@@ -119,157 +77,44 @@ TForm1::TForm1(Platform& platform) : m_platform(platform) {
     bindEvents();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     TitleBar::install(this, TitleBar::Buttons::Close);
-    run([this] { FormCreate(); });
+    guarded(m_platform, [this] { FormCreate(); });
 }
 
 TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
 }
 
-void TForm1::createControls() {
-    auto* client = new QWidget(this);
-    client->setFixedSize(256, 222);
-    setCentralWidget(client);
-
-    Bevel1 = new QFrame(client);
-    Bevel1->setGeometry(8, 160, 89, 57);
-    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    ImgBK = hiddenImage(client, QRect(128, 0, 128, 128));
-    ImgNow = new TImage(client);
-    ImgNow->setGeometry(0, 0, 128, 128);
-    ImgSet = new TImage(client);
-    ImgSet->setGeometry(128, 0, 128, 128);
-    ImgSet->setToolTip(QStringLiteral("中心をドラッグして回します"));
-    ImgTokei = hiddenImage(client, QRect(0, 128, 8, 8));
-    LblNow = timeLabel(client, QRect(32, 128, 65, 25), QStringLiteral("現在時刻"));
-    LblSet = timeLabel(client, QRect(160, 128, 65, 25), QStringLiteral("アラーム時刻"));
-    ImgMask = hiddenImage(client, QRect(0, 136, 8, 8));
-    // The stored dial and mask live in their hidden images, as in the layout.
-    const ClockPictures pictures = loadClockPictures();
-    ImgTokei->setPicture(pictures.tokei);
-    ImgMask->setPicture(pictures.mask);
-    Label1 = captionLabel(client, QRect(8, 128, 17, 25), QStringLiteral("現在"));
-    Label2 = captionLabel(client, QRect(136, 128, 17, 25), QStringLiteral("設定"));
-    ShapeSet = new TShape(TShape::Kind::Circle, client);
-    ShapeSet->setGeometry(186, 58, 12, 12);
-    ShapeSet->setBrushColor(colorFromBGR(kRed));
-    ShapeSet->setPen(Qt::black, 1);
-    Shape1 = new TShape(TShape::Kind::Rectangle, client);
-    Shape1->setGeometry(24, 168, 17, 41);
-    ShapeOnOff = new TShape(TShape::Kind::Circle, client);
-    ShapeOnOff->setGeometry(56, 168, 33, 25);
-    ShapeOnOff->setBrushColor(colorFromBGR(kMaroon));
-    ShapeOnOff->setPen(Qt::black, 2);
-    Btn5Down = stepButton(client, QRect(144, 160, 25, 25), QStringLiteral("<5"),
-                          QStringLiteral("５分戻す"));
-    BtnDown = stepButton(client, QRect(168, 160, 25, 25), QStringLiteral("<1"),
-                         QStringLiteral("１分戻す"));
-    BtnUp = stepButton(client, QRect(192, 160, 25, 25), QStringLiteral("1>"),
-                       QStringLiteral("１分進める"));
-    BtnSet = new QPushButton(QStringLiteral("OFF"), client);
-    BtnSet->setGeometry(16, kLeverTopOff, 33, 25);
-    BtnSet->setFont(msPGothic(11));
-    BtnSet->setToolTip(QStringLiteral("アラームスイッチ"));
-    Btn5Up = stepButton(client, QRect(216, 160, 25, 25), QStringLiteral("5>"),
-                        QStringLiteral("５分進める"));
-
-    ComboBox1 = new QComboBox(client);
-    ComboBox1->setGeometry(152, 192, 81, 24);
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-    ComboBox1->setFont(msPGothic(16, true));
-    ComboBox1->addItems({QStringLiteral("now"), QStringLiteral("10"), QStringLiteral("20"),
-                         QStringLiteral("30"), QStringLiteral("60"), QStringLiteral("90"),
-                         QStringLiteral("120")});
-    ComboBox1->setCurrentIndex(-1);
-    ComboBox1->setEditText(QString());
-    ComboBox1->setCompleter(nullptr);
-    ComboBox1->setValidator(new TypedLengthLimit(4, ComboBox1->lineEdit()));
-    QAbstractItemView* list = ComboBox1->view();
-    list->setItemDelegate(new FixedItemHeight(list->itemDelegate(), 16, ComboBox1));
-    ComboBox1->setToolTip(QStringLiteral("現在時刻の？分後にセットする"));
-
-    Memo1 = new QPlainTextEdit(client);
-    Memo1->setGeometry(8, 160, 241, 57);
-    Memo1->setReadOnly(true);
-    Memo1->setFocusPolicy(Qt::NoFocus);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo1->setFont(msPGothic(11));
-    Memo1->document()->setDocumentMargin(1);
-    QPalette memoPalette = Memo1->palette();
-    memoPalette.setColor(QPalette::Base, Qt::white);
-    memoPalette.setColor(QPalette::Text, Qt::black);
-    Memo1->setPalette(memoPalette);
-    Memo1->setPlainText(
-        QStringLiteral("***** アラーム時刻をセットします  *****\n"
-                       "右回し・・１０分ずつ進めます\n"
-                       "左回し・・１０分ずつ戻します\n"
-                       "(時計の大きさより大きくまわすのがコツ)"));
-    Memo1->hide();
-
-    Timer1 = m_platform.createTickTimer(this);
-
-    setTabOrder(BtnSet, BtnDown);
-    setTabOrder(BtnDown, BtnUp);
-    setTabOrder(BtnUp, Btn5Down);
-    setTabOrder(Btn5Down, Btn5Up);
-    setTabOrder(Btn5Up, ComboBox1);
-    followWindowColours();
-}
-
-void TForm1::createMenu() {
-    MainMenu1 = menuBar();
-    Mini = MainMenu1->addAction(QStringLiteral("タイマくん"));
-    Setting = MainMenu1->addAction(QStringLiteral("設定"));
-    K4 = MainMenu1->addMenu(QStringLiteral("情報"));
-    K5 = K4->addAction(QStringLiteral("ヘルプ"));
-    About1 = K4->addAction(QStringLiteral("About"));
-    Exit1 = MainMenu1->addAction(QStringLiteral("終了"));
-    K4->installEventFilter(this);
-    MainMenu1->installEventFilter(this);
-    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
-    connect(menuKey, &QShortcut::activated, MainMenu1,
-            [this] { toggleMenuBarKeyboard(MainMenu1); });
-}
-
-template <typename Handler>
-void TForm1::run(Handler&& handler) {
-    guarded(m_platform, std::forward<Handler>(handler));
+template <typename Sender, typename Signal, typename... Args>
+void TForm1::bind(Sender* sender, Signal signal, void (TForm1::*handler)(Args...)) {
+    connect(sender, signal, this, guardedSlot(m_platform, this, handler));
 }
 
 void TForm1::bindEvents() {
     connect(Timer1, &TickTimer::timeout, this, &TForm1::tick);
-    connect(BtnUp, &QPushButton::clicked, this, [this] { run([this] { BtnUpClick(); }); });
-    connect(BtnDown, &QPushButton::clicked, this, [this] { run([this] { BtnDownClick(); }); });
-    connect(Btn5Up, &QPushButton::clicked, this, [this] { run([this] { Btn5UpClick(); }); });
-    connect(Btn5Down, &QPushButton::clicked, this, [this] { run([this] { Btn5DownClick(); }); });
-    connect(BtnSet, &QPushButton::clicked, this, [this] { run([this] { BtnSetClick(); }); });
-    connect(ShapeSet, &TShape::mousePressed, this,
-            [this](Qt::MouseButton b, int x, int y) { run([&] { ShapeSetMouseDown(b, x, y); }); });
-    connect(ShapeSet, &TShape::mouseMoved, this,
-            [this](int x, int y) { run([&] { ShapeSetMouseMove(x, y); }); });
-    connect(ShapeSet, &TShape::mouseReleased, this,
-            [this](Qt::MouseButton, int, int) { run([this] { ShapeSetMouseUp(); }); });
+    bind(BtnUp, &QPushButton::clicked, &TForm1::BtnUpClick);
+    bind(BtnDown, &QPushButton::clicked, &TForm1::BtnDownClick);
+    bind(Btn5Up, &QPushButton::clicked, &TForm1::Btn5UpClick);
+    bind(Btn5Down, &QPushButton::clicked, &TForm1::Btn5DownClick);
+    bind(BtnSet, &QPushButton::clicked, &TForm1::BtnSetClick);
+    bind(ShapeSet, &TShape::mousePressed, &TForm1::ShapeSetMouseDown);
+    bind(ShapeSet, &TShape::mouseMoved, &TForm1::ShapeSetMouseMove);
+    bind(ShapeSet, &TShape::mouseReleased, &TForm1::ShapeSetMouseUp);
     // Only what the user does runs the change handler; text the program sets does not.
-    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this,
-            [this](const QString&) { run([this] { ComboBox1Change(); }); });
-    connect(ComboBox1, &QComboBox::activated, this,
-            [this](int) { run([this] { ComboBox1Change(); }); });
+    bind(ComboBox1->lineEdit(), &QLineEdit::textEdited, &TForm1::ComboBox1Change);
+    bind(ComboBox1, &QComboBox::activated, &TForm1::ComboBox1Change);
     ComboBox1->installEventFilter(this);
     BtnSet->installEventFilter(this);
-    connect(Mini, &QAction::triggered, this, [this] { run([this] { MiniClick(); }); });
-    connect(Setting, &QAction::triggered, this, [this] { run([this] { SettingClick(); }); });
-    connect(K5, &QAction::triggered, this, [this] { run([this] { K5Click(); }); });
-    connect(About1, &QAction::triggered, this, [this] { run([this] { About1Click(); }); });
-    connect(Exit1, &QAction::triggered, this, [this] { run([this] { Exit1Click(); }); });
+    bind(Mini, &QAction::triggered, &TForm1::MiniClick);
+    bind(Setting, &QAction::triggered, &TForm1::SettingClick);
+    bind(K5, &QAction::triggered, &TForm1::K5Click);
+    bind(About1, &QAction::triggered, &TForm1::About1Click);
+    bind(Exit1, &QAction::triggered, &TForm1::Exit1Click);
     m_platform.currentWindow = [this]() -> QWidget* {
         if (Form4 && Form4->MiniMode) return Form4;
         return this;
     };
     m_platform.onAlarmOffRequested = [this] {
-        run([this] {
+        guarded(m_platform, [this] {
             if (switchIsOn()) BtnSetClick();
         });
     };
@@ -361,7 +206,7 @@ bool TForm1::event(QEvent* event) {
                 this,
                 [this] {
                     m_coloursPending = false;
-                    run([this] { followWindowColours(); });
+                    guarded(m_platform, [this] { followWindowColours(); });
                 },
                 Qt::QueuedConnection);
             break;
@@ -370,27 +215,6 @@ bool TForm1::event(QEvent* event) {
     }
     return QMainWindow::event(event);
 }
-
-namespace {
-
-std::uint32_t rgbOf(const QColor& colour) {
-    return colour.rgb() & 0xFFFFFFu;
-}
-
-// The text colour the layout gives (black, or the desktop's own where it names the
-// system colour) where it reads on the control's background, else one that does.
-void setReadableText(QWidget* control, const QPalette& look, QPalette::ColorRole text,
-                     QPalette::ColorRole background, bool layoutBlack = true) {
-    const std::uint32_t desktopText = rgbOf(look.color(text));
-    const QColor colour = QColor::fromRgb(readableTextColour(
-        layoutBlack ? 0x000000 : desktopText, desktopText, rgbOf(look.color(background))));
-    QPalette palette = control->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive})
-        palette.setColor(group, text, colour);
-    control->setPalette(palette);
-}
-
-}  // namespace
 
 void TForm1::followWindowColours() {
     const QPalette& look = palette();
@@ -416,7 +240,7 @@ void TForm1::followWindowColours() {
 // ---- the tick and the switch ----
 
 void TForm1::tick() {
-    run([this] { Timer1Timer(); });
+    guarded(m_platform, [this] { Timer1Timer(); });
     // The sound of an armed alarm is made ready in the last seconds before its
     // minute, so that the ring is heard at its first tick.
     if (m_read.second >= kPrepareSecond && switchIsOn() && comingMinute(m_read) == AlarmTime)
@@ -673,21 +497,6 @@ void TForm1::FormKeyPress(char& key) {
     key = 0;
 }
 
-namespace {
-
-// The character a key press types, as the classic key-press handlers see it; 0
-// for keys that move the focus or work a shortcut, which keep their meaning.
-char typedCharacter(const QKeyEvent* event) {
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return 0;
-    if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) return 0;
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return '\r';
-    const QString text = event->text();
-    if (text.size() == 1 && text.at(0).unicode() < 0x80) return char(text.at(0).unicode());
-    return text.isEmpty() ? 0 : '?';
-}
-
-}  // namespace
-
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -696,15 +505,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             // character goes to the window's key handler, which swallows it.
             char c = typedCharacter(key);
             if (c == 0 || c == ' ') return false;
-            run([&] { FormKeyPress(c); });
+            guarded(m_platform, [&] { FormKeyPress(c); });
             return true;
         }
         if (watched == ComboBox1 && typedCharacter(key) == '\r') {
-            run([this] { ComboBox1KeyPress('\r'); });
+            guarded(m_platform, [this] { ComboBox1KeyPress('\r'); });
             return true;
         }
         if ((watched == K4 || watched == MainMenu1) && key->key() == Qt::Key_F1) {
-            run([this] { m_platform.showHelp(m_helpFile, 1, 0); });
+            guarded(m_platform, [this] { m_platform.showHelp(m_helpFile, 1, 0); });
             return true;
         }
     }
@@ -723,7 +532,7 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
         QMainWindow::keyPressEvent(event);
         return;
     }
-    run([&] { FormKeyPress(c); });
+    guarded(m_platform, [&] { FormKeyPress(c); });
 }
 
 // ---- mini timer, settings, about, help ----

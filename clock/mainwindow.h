@@ -23,6 +23,7 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -143,11 +144,18 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Colours 0x00BBGGRR, and the switch lever's top when ON and OFF.
+    static constexpr std::uint32_t kRed = 0x0000FF;
+    static constexpr std::uint32_t kMaroon = 0x000080;
+    static constexpr int kLeverTopOn = 168;
+    static constexpr int kLeverTopOff = 184;
+
     void createControls();
     void createMenu();
     void bindEvents();
-    template <typename Handler>
-    void run(Handler&& handler);
+    // Connects a signal to a handler that runs in the guard.
+    template <typename Sender, typename Signal, typename... Args>
+    void bind(Sender* sender, Signal signal, void (TForm1::*handler)(Args...));
     void tick();
     // The timer wakes the tick only when it has something to do: at the next
     // minute, at the sound's preparation, every second while something moves.

@@ -5,8 +5,8 @@
 #include "app/placement.h"
 #include "app/programimage.h"
 #include "app/titlebar.h"
-#include "controls/imagecontrol.h"
 #include "clock/mainwindow.h"
+#include "controls/imagecontrol.h"
 
 #include <qdrawutil.h>
 #include <QAction>
@@ -59,13 +59,10 @@ TForm4::TForm4(Platform& platform) : m_platform(platform) {
     keepNormalState(this);
 
     connect(PopTimer, &QMenu::aboutToShow, this,
-            [this] { guarded(m_platform, [this] { PopTimerPopup(); }); });
-    connect(Open1, &QAction::triggered, this,
-            [this] { guarded(m_platform, [this] { Open1Click(); }); });
-    connect(Stop1, &QAction::triggered, this,
-            [this] { guarded(m_platform, [this] { Stop1Click(); }); });
-    connect(Exit, &QAction::triggered, this,
-            [this] { guarded(m_platform, [this] { ExitClick(); }); });
+            guardedSlot(m_platform, this, &TForm4::PopTimerPopup));
+    connect(Open1, &QAction::triggered, this, guardedSlot(m_platform, this, &TForm4::Open1Click));
+    connect(Stop1, &QAction::triggered, this, guardedSlot(m_platform, this, &TForm4::Stop1Click));
+    connect(Exit, &QAction::triggered, this, guardedSlot(m_platform, this, &TForm4::ExitClick));
 }
 
 TForm4::~TForm4() {

@@ -6,6 +6,7 @@
 #include "app/fonts.h"
 #include "app/handlerguard.h"
 #include "app/hintcontroller.h"
+#include "app/lookchanges.h"
 #include "app/menukeys.h"
 #include "app/placement.h"
 #include "app/platform.h"
@@ -24,6 +25,7 @@
 #include "settings/colourscheme.h"
 #include "settings/inifile.h"
 #include "settings/radiogroup.h"
+#include "settings/savedsettings.h"
 #include "settings/settingslocation.h"
 #include "settings/settingswindow.h"
 #include "settings/textencoding.h"
@@ -45,7 +47,6 @@
 #include <QPushButton>
 #include <QShortcut>
 
-#include <cstdio>
 #include <utility>
 
 TForm1* Form1 = nullptr;
@@ -53,15 +54,6 @@ TForm1* Form1 = nullptr;
 namespace {
 
 constexpr int kPrepareSecond = 58;
-const char* const kSection = "SETUP";
-
-// The minute after `now` as the clock shows it ("HH:MM").
-TimeText comingMinute(const LocalTime& now) {
-    const int minutes = (now.hour * 60 + now.minute + 1) % (24 * 60);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
-    return TimeText(text);
-}
 
 }  // namespace
 
@@ -75,6 +67,7 @@ TForm1::TForm1(Platform& platform) : m_platform(platform) {
     createControls();
     createMenu();
     bindEvents();
+    followLookChanges(this, [this] { guarded(m_platform, [this] { followWindowColours(); }); });
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     TitleBar::install(this, TitleBar::Buttons::Close);
     guarded(m_platform, [this] { FormCreate(); });
@@ -192,27 +185,7 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 bool TForm1::event(QEvent* event) {
-    switch (event->type()) {
-        case QEvent::LocaleChange:
-            timeLocale = TimeLocale{};
-            break;
-        case QEvent::PaletteChange:
-        case QEvent::StyleChange:
-        case QEvent::ApplicationPaletteChange:
-            // Once every control has taken the new look: a style sheet reaches them one by one.
-            if (m_coloursPending) break;
-            m_coloursPending = true;
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    m_coloursPending = false;
-                    guarded(m_platform, [this] { followWindowColours(); });
-                },
-                Qt::QueuedConnection);
-            break;
-        default:
-            break;
-    }
+    if (event->type() == QEvent::LocaleChange) timeLocale = TimeLocale{};
     return QMainWindow::event(event);
 }
 
@@ -243,7 +216,8 @@ void TForm1::tick() {
     guarded(m_platform, [this] { Timer1Timer(); });
     // The sound of an armed alarm is made ready in the last seconds before its
     // minute, so that the ring is heard at its first tick.
-    if (m_read.second >= kPrepareSecond && switchIsOn() && comingMinute(m_read) == AlarmTime)
+    if (m_read.second >= kPrepareSecond && switchIsOn() &&
+        comingMinute(m_read.hour, m_read.minute) == AlarmTime)
         MediaPlayer.prepare();
     if (Timer1->isActive()) scheduleTick();
 }
@@ -261,7 +235,8 @@ void TForm1::scheduleTick() {
     int wait = 60 - m_read.second;
     if (ringing || iconsMove)
         wait = 1;
-    else if (switchIsOn() && m_read.second < kPrepareSecond && comingMinute(m_read) == AlarmTime)
+    else if (switchIsOn() && m_read.second < kPrepareSecond &&
+             comingMinute(m_read.hour, m_read.minute) == AlarmTime)
         wait = kPrepareSecond - m_read.second;
     Timer1->startAt(m_read.epochSecond + wait);
 }
@@ -277,22 +252,11 @@ void TForm1::ReadNowTime() {
     NowTime = nowTimeFromFormatted(formatTime(timeLocale, now.hour, now.minute, now.second));
 }
 
-void TForm1::noticeMissedAlarm() {
-    const std::optional<long long> before = std::exchange(m_lastTickClock, m_clock);
-    if (!before || !switchIsOn()) return;
-    try {
-        const auto [hour, minute] = parseTimeText(AlarmTime);
-        if (jumpedOverMinute(*before, m_clock, hour * 60 + minute))
-            m_platform.alarmMissed(QString::fromStdString(AlarmTime.str()));
-    } catch (const EConvertError&) {
-        // An alarm time that is no time of day cannot have been passed.
-    }
-}
-
 void TForm1::Timer1Timer() {
     ReadNowTime();
     // Not made up, but told: the clock jumped over the armed alarm minute.
-    noticeMissedAlarm();
+    if (m_alarmJumps.jumpedOverAlarm(m_clock, switchIsOn(), AlarmTime))
+        m_platform.alarmMissed(QString::fromStdString(AlarmTime.str()));
     TForm4* mini = Form4;
     const bool miniMode = mini && mini->MiniMode;
     if (miniMode) {
@@ -576,10 +540,6 @@ std::string TForm1::wavFileBytes() const {
     return text == m_wavShown ? m_wavBytes : text.toStdString();
 }
 
-QString TForm1::helpFilePath() const {
-    return m_helpFile;
-}
-
 void TForm1::LoadSettings() {
     const SettingsFiles files = settingsFiles();
     // Which file is in use is not obvious once the program is installed.
@@ -595,10 +555,11 @@ void TForm1::LoadSettings() {
                                "読み込みません\r\n既定の設定を使い、このファイルは書き換えません")
                     .arg(QString::fromStdString(tooLarge))
                     .arg(TIniFile::kMaxFileSize >> 20));
-        Form3->CheckHint->setChecked(ini.ReadBool(kSection, "HINT", true));
-        Form3->CheckTop->setChecked(ini.ReadBool(kSection, "MINI", false));
-        Form3->RGColor->setItemIndex(ini.ReadInteger(kSection, "COLOR", 2));
-        m_wavBytes = ini.ReadString(kSection, "WAVFILE", kDefaultWavFile);
+        const SavedSettings saved = readSavedSettings(ini);
+        Form3->CheckHint->setChecked(saved.hint);
+        Form3->CheckTop->setChecked(saved.mini);
+        Form3->RGColor->setItemIndex(saved.colour);
+        m_wavBytes = saved.wavFile;
         Form3->EdtWav->setText(QString::fromStdString(readableText(m_wavBytes)));
         m_wavShown = Form3->EdtWav->text();
     }
@@ -632,8 +593,6 @@ void TForm1::SaveSettings() {
     if (m_settingsRefused) return;
     const SettingsFiles files = settingsFiles();
     TIniFile ini(files.path, files.carriedFrom);
-    ini.WriteBool(kSection, "HINT", Form3->CheckHint->isChecked());
-    ini.WriteBool(kSection, "MINI", Form3->CheckTop->isChecked());
-    ini.WriteInteger(kSection, "COLOR", Form3->RGColor->itemIndex());
-    ini.WriteString(kSection, "WAVFILE", wavFileBytes());
+    writeSavedSettings(ini, {Form3->CheckHint->isChecked(), Form3->CheckTop->isChecked(),
+                             Form3->RGColor->itemIndex(), wavFileBytes()});
 }

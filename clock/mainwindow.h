@@ -16,6 +16,7 @@
 
 #include "app/platform.h"
 #include "clock/clockface.h"
+#include "clock/clockjump.h"
 #include "clock/timeformat.h"
 #include "clock/timetext.h"
 #include "sound/mediaplayer.h"
@@ -118,7 +119,6 @@ public:
     void endSession(bool settingsSaved);
 
     bool switchIsOn() const;
-    QString helpFilePath() const;
 
     // State of the main window's unit.
     TimeText NowTime;
@@ -162,7 +162,6 @@ private:
     void scheduleTick();
     // After a change by the user the next second's tick shows it and plans anew.
     void tickNextSecond();
-    void noticeMissedAlarm();
     void refreshAlarm();
     void setSettingControlsEnabled(bool enabled);
     SettingsFiles settingsFiles() const;
@@ -172,12 +171,11 @@ private:
 
     Platform& m_platform;
     bool m_shownOnce = false;
-    bool m_coloursPending = false;
     // The wall clock at this tick and at the one before, to see a jump over the alarm.
     long long m_clock = 0;
     // The clock as the last tick read it: the next wake-up is planned from it.
     LocalTime m_read;
-    std::optional<long long> m_lastTickClock;
+    AlarmJumpWatch m_alarmJumps;
     bool m_ending = false;
     QString m_helpFile;
     // WAVFILE as read, and the text shown for it in EdtWav.

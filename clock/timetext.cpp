@@ -2,6 +2,8 @@
 
 #include "app/convert.h"
 
+#include <cstdio>
+
 std::string copyText(std::string_view text, std::size_t index, std::size_t count) {
     if (index < 1 || index > text.size()) return {};
     return std::string(text.substr(index - 1, count));
@@ -33,5 +35,12 @@ TimeText stepAlarmTime(const TimeText& time, bool forward) {
     text += ':';
     if (minute >= 0 && minute <= 9) text += '0';
     text += IntToStr(minute);
+    return TimeText(text);
+}
+
+TimeText comingMinute(int hour, int minute) {
+    const int minutes = (hour * 60 + minute + 1) % (24 * 60);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", minutes / 60, minutes % 60);
     return TimeText(text);
 }

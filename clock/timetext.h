@@ -36,5 +36,8 @@ struct HourMinute {
 };
 HourMinute parseTimeText(const TimeText& time);
 
+// The minute after hour:minute, as the clock shows it ("HH:MM").
+TimeText comingMinute(int hour, int minute);
+
 // One minute forward or back, wrapping through midnight; always written with ":".
 TimeText stepAlarmTime(const TimeText& time, bool forward);

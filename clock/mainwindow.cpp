@@ -124,13 +124,13 @@ void TForm1::FormCreate() {
     ExitRequested = false;
     Ringing = false;
     Timer1Timer();
-    scheduleTick();
     AlarmTime = NowTime;
     LblSet->setText(QString::fromStdString(AlarmTime.str()));
     copyFace(ImgSet->canvas(), ImgNow->canvas());
     ImgSet->changed();
     ShowSwitch(false);
     BtnSet->setFocus();
+    scheduleTick();
 }
 
 void TForm1::Exit1Click() {
@@ -213,7 +213,9 @@ void TForm1::followWindowColours() {
 // ---- the tick and the switch ----
 
 void TForm1::tick() {
+    m_ticking = true;
     guarded(m_platform, [this] { Timer1Timer(); });
+    m_ticking = false;
     // The sound of an armed alarm is made ready in the last seconds before its
     // minute, so that the ring is heard at its first tick.
     if (m_read.second >= kPrepareSecond && switchIsOn() &&
@@ -242,7 +244,9 @@ void TForm1::scheduleTick() {
 }
 
 void TForm1::tickNextSecond() {
-    if (Timer1->isActive()) Timer1->startAt(m_platform.localTime().epochSecond + 1);
+    // A tick plans its successor from its own reading once it has run.
+    if (m_ticking || !Timer1->isActive()) return;
+    Timer1->startAt(m_platform.localTime().epochSecond + 1);
 }
 
 void TForm1::ReadNowTime() {

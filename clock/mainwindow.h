@@ -175,6 +175,7 @@ private:
     long long m_clock = 0;
     // The clock as the last tick read it: the next wake-up is planned from it.
     LocalTime m_read;
+    bool m_ticking = false;
     AlarmJumpWatch m_alarmJumps;
     bool m_ending = false;
     QString m_helpFile;

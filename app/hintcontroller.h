@@ -16,7 +16,6 @@ public:
     static HintController& instance();
 
     void setEnabled(bool enabled);
-    bool isEnabled() const { return m_enabled; }
     void setPause(int milliseconds) { m_pause = milliseconds; }
     int pause() const { return m_pause; }
     // The delay before the hint of a newly entered control.

@@ -22,8 +22,6 @@ public:
     explicit XsmpClient(const QByteArray& address, QObject* parent = nullptr);
     ~XsmpClient() override;
 
-    bool isConnected() const { return m_connection != nullptr; }
-
     bool requestInteraction() override;
     void interactDone(bool cancelShutdown) override;
     void saveYourselfDone() override;

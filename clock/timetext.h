@@ -15,7 +15,6 @@ public:
     TimeText(const char* text) : TimeText(std::string_view(text)) {}
 
     const std::string& str() const { return m_text; }
-    std::size_t length() const { return m_text.size(); }
     bool empty() const { return m_text.empty(); }
 
     friend bool operator==(const TimeText&, const TimeText&) = default;

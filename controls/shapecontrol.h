@@ -12,7 +12,6 @@ public:
 
     TShape(Kind kind, QWidget* parent);
 
-    QColor brushColor() const { return m_brush; }
     void setBrushColor(const QColor& color);
     void setPen(const QColor& color, int width);
     // The figure's rectangle in the control's coordinates.

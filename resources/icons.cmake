@@ -20,5 +20,4 @@ add_custom_command(
 add_custom_target(pipiron_icons ALL DEPENDS ${PIPIRON_ICON_PNGS})
 add_dependencies(pipiron_ui pipiron_icons)
 
-include(GNUInstallDirs)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)

@@ -15,7 +15,6 @@ public:
     int itemIndex() const;
     // Values below -1 become -1 and values beyond the last item the last item.
     void setItemIndex(int index);
-    int count() const { return m_count; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,10 +1,10 @@
 // The built program as a user starts it: on a real X11 desktop, worked with the X
 // tools, and ended by the desktop.
+#include "fakedesktop.h"
+
 #include <QApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVirtualObject>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPalette>
@@ -310,7 +310,9 @@ Status newClient(SmsConn connection, SmPointer, unsigned long* mask, SmsCallback
     cb->interact_done.callback = [](SmsConn, SmPointer, Bool no) {
         said << (no ? "Done cancel" : "Done");
     };
-    cb->save_yourself_done.callback = [](SmsConn, SmPointer, Bool) { said << "Saved"; };
+    cb->save_yourself_done.callback = [](SmsConn, SmPointer, Bool ok) {
+        said << (ok ? "Saved" : "Not saved");
+    };
     cb->close_connection.callback = [](SmsConn c, SmPointer, int count, char** reasons) {
         SmFreeReasons(count, reasons);
         SmsCleanUp(c);
@@ -365,24 +367,6 @@ QStringList next(qsizetype count) {
     QTest::qWait(200);
     return std::exchange(said, {});
 }
-
-// The notification service and the inhibit portal in one: records every call and answers
-// Notify with ids from 41 up and Inhibit with /request/1, /request/2...
-class FakeDesktop : public QDBusVirtualObject {
-public:
-    QHash<QString, QList<QVariantList>> calls;  // by member: the arguments, for Close its path
-
-    QString introspect(const QString&) const override { return {}; }
-    bool handleMessage(const QDBusMessage& m, const QDBusConnection& bus) override {
-        QList<QVariantList>& of = calls[m.member()];
-        of << (m.arguments().isEmpty() ? QVariantList{m.path()} : m.arguments());
-        bus.send(m.createReply(
-            m.member() == QLatin1String("Inhibit")
-                ? QVariant::fromValue(QDBusObjectPath("/request/" + QString::number(of.size())))
-                : QVariant(40u + uint(of.size()))));
-        return true;
-    }
-};
 
 }  // namespace
 

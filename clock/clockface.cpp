@@ -8,6 +8,8 @@
 #include <QPen>
 #include <QString>
 
+#include <cstring>
+
 namespace {
 
 const QRect kClockRect(0, 0, kFaceSize, kFaceSize);
@@ -71,4 +73,23 @@ void copyFace(QImage& destination, const QImage& source) {
     QPainter painter(&destination);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(kClockRect, source, kClockRect);
+}
+
+const QImage& BlankFace::get(const ClockPictures& pictures, QColor windowColour) {
+    if (m_face.isNull() || pictures.tokei.cacheKey() != m_tokeiKey ||
+        pictures.mask.cacheKey() != m_maskKey || windowColour.rgb() != m_colour) {
+        drawFace(m_face, pictures, windowColour);
+        m_tokeiKey = pictures.tokei.cacheKey();
+        m_maskKey = pictures.mask.cacheKey();
+        m_colour = windowColour.rgb();
+    }
+    return m_face;
+}
+
+bool sameFace(const QImage& first, const QImage& second) {
+    if (first.format() != QImage::Format_RGB32 || first.format() != second.format() ||
+        first.size() != second.size() || first.bytesPerLine() != second.bytesPerLine())
+        return first == second;
+    return std::memcmp(first.constBits(), second.constBits(), std::size_t(first.sizeInBytes())) ==
+           0;
 }

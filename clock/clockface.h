@@ -21,8 +21,25 @@ QImage newFaceImage();
 // DrawFace: fill with the window colour, OR the mask, AND the dial.
 void drawFace(QImage& bk, const ClockPictures& pictures, QColor windowColour);
 
+// DrawFace's picture for one window colour, drawn again only when the colour or a
+// picture changes: faces are redrawn at each minute and on every drag step.
+class BlankFace {
+public:
+    const QImage& get(const ClockPictures& pictures, QColor windowColour);
+
+private:
+    QImage m_face;
+    qint64 m_tokeiKey = 0;
+    qint64 m_maskKey = 0;
+    QRgb m_colour = 0;
+};
+
 // Black hands from the pivot, round caps, no antialiasing (hour first, then minute).
 void drawHands(QImage& bk, int hour, int minute);
+
+// Whether two faces drawn here show the same pixels; quicker than QImage's own
+// comparison, which masks every pixel of an RGB32 image.
+bool sameFace(const QImage& first, const QImage& second);
 
 // SRCCOPY of the whole ClockRect from one face image to another.
 void copyFace(QImage& destination, const QImage& source);

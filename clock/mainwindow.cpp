@@ -353,8 +353,9 @@ void TForm1::BtnSetClick() {
 // ---- the faces ----
 
 void TForm1::DrawFace() {
-    drawFace(ImgBK->canvas(), ClockPictures{ImgTokei->picture(), ImgMask->picture()},
-             palette().color(QPalette::Window));
+    // Shared until the hands are drawn into it.
+    ImgBK->canvas() = m_blankFace.get(ClockPictures{ImgTokei->picture(), ImgMask->picture()},
+                                      palette().color(QPalette::Window));
 }
 
 void TForm1::DrawClock(bool setFace, const TimeText& time) {
@@ -363,7 +364,7 @@ void TForm1::DrawClock(bool setFace, const TimeText& time) {
     drawHands(ImgBK->canvas(), hour, minute);
     TImage* face = setFace ? ImgSet : ImgNow;
     // An unchanged face is not pushed to the screen again.
-    if (face->picture() == ImgBK->canvas()) return;
+    if (sameFace(face->picture(), ImgBK->canvas())) return;
     copyFace(face->canvas(), ImgBK->canvas());
     face->changed();
 }

@@ -177,6 +177,7 @@ private:
     LocalTime m_read;
     bool m_ticking = false;
     AlarmJumpWatch m_alarmJumps;
+    BlankFace m_blankFace;
     bool m_ending = false;
     QString m_helpFile;
     // WAVFILE as read, and the text shown for it in EdtWav.

@@ -11,14 +11,16 @@ BENCH_PIDS=()
 bench_cleanup() {
     local pid
     for pid in "${BENCH_PIDS[@]}"; do
-        kill "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null || true
     done
     for pid in "${BENCH_PIDS[@]}"; do
-        wait "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null || true
     done
     BENCH_PIDS=()
 }
-trap 'bench_cleanup; [[ -n ${BENCH_KEEP:-} ]] && cp -r "$BENCH_TMP" "$BENCH_OUT/tmp"; cp "$BENCH_TMP/programs.log" "$BENCH_OUT/programs-$(basename "$0" .sh).log" 2>/dev/null; rm -rf "$BENCH_TMP"' EXIT
+trap 'bench_cleanup; [[ -z ${BENCH_KEEP:-} ]] || cp -r "$BENCH_TMP" "$BENCH_OUT/tmp" || true
+      cp "$BENCH_TMP/programs.log" "$BENCH_OUT/programs-$(basename "$0" .sh).log" 2>/dev/null || true
+      rm -rf "$BENCH_TMP"' EXIT
 trap 'exit 130' INT TERM
 
 # The Release build without sanitizers that the figures are taken from.
@@ -79,7 +81,7 @@ bench_start_xvfb() {
             fi
             sleep 0.1
         done
-        kill "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null || true
         n=$(BENCH_DISPLAY=$((n + 1)) bench_free_display)
     done
     echo "Xvfb did not start ($attempt attempts)" >&2
@@ -150,8 +152,8 @@ bench_start_pulse() {
 }
 
 bench_stop_pulse() {
-    kill "$PULSE_PID" 2>/dev/null
-    wait "$PULSE_PID" 2>/dev/null
+    kill "$PULSE_PID" 2>/dev/null || true
+    wait "$PULSE_PID" 2>/dev/null || true
     unset PULSE_SERVER
 }
 
@@ -181,7 +183,8 @@ w.writeframes(bytes(range(256)) * (60 * 44100 * 4 // 256)); w.close()' "$dir/med
 # Voluntary context switches summed over the threads of process $1: each time one
 # blocked, and so each time one was woken again.
 bench_wakeups() {
-    cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { w += $2 } END { print w + 0 }'
+    { cat /proc/"$1"/task/*/status 2>/dev/null || true; } |
+        awk '/^voluntary_ctxt_switches/ { w += $2 } END { print w + 0 }'
 }
 
 # Starts $1 loops that keep a processor busy, as other work on the machine does.

@@ -13,7 +13,7 @@
 # its last: a sweep at half scale is never silent for more than two samples.
 # Output, tab-separated, one line per player:
 #   player  gaps>5ms  gaps>1ms  longest(ms)  heard(s)  load(1 min, at the end)
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 RATE=44100
 
@@ -40,8 +40,8 @@ record() {
     sleep 0.5
     "$@"
     sleep 0.5
-    kill "$parec" 2>/dev/null
-    wait "$parec" 2>/dev/null
+    kill "$parec" 2>/dev/null || true
+    wait "$parec" 2>/dev/null || true
 }
 
 ring() {
@@ -60,14 +60,14 @@ ring() {
     window=$(bench_main_window "$XVFB_DISPLAY" wav) && [[ -n $window ]] &&
         bench_arm_next_minute "$window" || echo "ぴぴろん: not armed" >&2
     sleep "$(awk -v t="$BENCH_ALARM_AT" -v now="$(date +%s.%N)" 'BEGIN { print t + 61 - now }')"
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
 }
 
 record "$BENCH_TMP/pipiron.raw" ring
 record "$BENCH_TMP/paplay.raw" timeout 60 paplay "$sweep"
 load=$(cut -d' ' -f1 /proc/loadavg)
-kill "${busy[@]}" 2>/dev/null
+kill "${busy[@]}" 2>/dev/null || true
 
 : >"$BENCH_OUT/dropouts-gaps.txt"
 printf 'player\tgaps>5ms\tgaps>1ms\tlongest ms\theard s\tload\n'

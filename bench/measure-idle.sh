@@ -28,7 +28,7 @@
 #   label  wake-ups/s in the first 60 s  most wake-ups/s in any 60 s window
 #   wake-ups/s in the last 60 s  CPU ms in the last 60 s  Pss MiB  threads
 #   wake-ups in the first SETTLE s  anonymous MiB
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 WARMUP=${WARMUP:-10}
 DURATION=${DURATION:-120}

@@ -16,7 +16,7 @@
 # program is ended 2.5 s into the minute.
 # Output, tab-separated, one line per variant and one per alarm in
 # $BENCH_OUT/latency-alarms.txt:  variant  alarms  median  p95  max   (ms)
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 ALARMS=${1:-3}
 VARIANTS=${VARIANTS:-wav beep}
@@ -78,8 +78,8 @@ for variant in $VARIANTS; do
         click_at=$(awk -v t="$BENCH_ALARM_AT" 'BEGIN { printf "%.3f", t - 1.2 }')
         echo "$click_at" >&3
         sleep "$(awk -v t="$BENCH_ALARM_AT" -v now="$(date +%s.%N)" 'BEGIN { print t + 2.5 - now }')"
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
         sleep 0.3  # the recording catches up
         heard=$(tail -1 "$BENCH_TMP/clicks-heard")
         # This alarm's click, then the first sound after the minute's start.

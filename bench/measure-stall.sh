@@ -19,7 +19,7 @@
 # little to each stretch.
 # Output, tab-separated: runs  median of the runs' stalls  max   (ms); one line
 # per run in $BENCH_OUT/stall-runs.txt.
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 RUNS=${1:-2}
 RUNS_FILE=${RUNS_FILE:-$BENCH_OUT/stall-runs.txt}
@@ -51,8 +51,8 @@ for run in $(seq "$RUNS"); do
     bench_click_control "$window" 32 180
     sleep 3
     ended=$(date +%H:%M:%S.%N)
-    kill "$pid" 2>/dev/null
-    wait "$strace_pid" 2>/dev/null
+    kill "$pid" 2>/dev/null || true
+    wait "$strace_pid" 2>/dev/null || true
     bench_stop_pulse
     awk -v ended="$ended" '
          BEGIN { split(ended, t, ":"); end = t[1] * 3600 + t[2] * 60 + t[3] }

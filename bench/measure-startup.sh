@@ -11,7 +11,7 @@
 # then RUNS (5) are measured one after another; the programs run one at a time
 # so that they do not compete for the processors.
 # Output: one line per program, tab-separated: label  median ms  all runs
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 RUNS=${RUNS:-5}
 

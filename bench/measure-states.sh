@@ -13,7 +13,7 @@
 #         timer shows and hops. Window M:10 to M+1:10.
 # A wake-up is a voluntary context switch of any thread (bench_wakeups).
 # Output, tab-separated, one line per state:  state  wake-ups in the 60 s
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 bench_build --target pipiron pipiron_media || exit 1
 

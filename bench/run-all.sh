@@ -16,7 +16,7 @@
 # longest stall of all runs. Then tick-offset.sh measures ぴぴろん (its mini timer
 # hopping) and xclock side by side for 60 s quiet and 60 s beside two busy loops.
 # Raw figures go to $BUILD_DIR/bench-results/.
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 OUT=$BENCH_OUT
 ROUNDS=${ROUNDS:-3}

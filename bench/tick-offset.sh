@@ -27,7 +27,7 @@
 # 500 or more (a tick before the second). Output, tab-separated:
 #   label  method  ticks  min  median  p95  max   (offsets in ms)
 # The raw offsets are kept in OFFSETS_FILE, the log or trace beside it.
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 WARMUP=${WARMUP:-5}
 DURATION=${DURATION:-180}
@@ -79,8 +79,8 @@ case $METHOD in
         strace_pid=$!
         BENCH_PIDS+=("$strace_pid")
         sleep "$DURATION"
-        kill -INT "$strace_pid"
-        wait "$strace_pid" 2>/dev/null
+        kill -INT "$strace_pid" || true
+        wait "$strace_pid" 2>/dev/null || true
         awk -v timerfds=" $timerfds" 'function take(t) { if (kept == 0 || t - tick >= 0.9) {
                      printf "%.1f\n", (t - int(t)) * 1000; tick = t; kept = 1 } }
              $2 ~ /^read\(/ { fd = $2; sub(/^read\(/, "", fd); sub(/,.*/, "", fd)

@@ -11,7 +11,6 @@
 #include "app/xrequests.h"
 #include "app/xsmpclient.h"
 #include "clock/mainwindow.h"
-#include "sound/audioengine.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -82,8 +81,5 @@ int main(int argc, char* argv[]) {
     QTimer::singleShot(2000, Form1, releaseFontPages);
     const int result = QApplication::exec();
     app.platform = nullptr;
-    // The sound thread may still hold the device: it ends while Qt, its log included,
-    // is still there.
-    AudioEngine::instance().shutdown();
     return result;
 }

@@ -62,7 +62,6 @@ public:
     void prepare(int holdMs);
 
     SoundState soundState() const { return m_soundState; }
-    double soundLength() const { return m_soundLength; }
     bool soundPlaying() const { return m_progress.playing; }
     // Seconds of the sound heard since its beginning.
     double soundPosition() const;

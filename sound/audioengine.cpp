@@ -326,7 +326,7 @@ void AudioEngine::load(std::shared_ptr<const WavFile> file, int number) {
     d.mixer.setSound(nullptr);
     d.mixer.rewind();
     d.unlock();
-    m_soundHeld = false;
+    m_soundHeld = d.mixer.sound() != nullptr;
 }
 
 // The sound's samples are read from here on, ahead of where it plays.
@@ -340,7 +340,7 @@ void AudioEngine::holdSound() {
     d.lock();
     d.mixer.setSound(std::move(stream));
     d.unlock();
-    m_soundHeld = true;
+    m_soundHeld = d.mixer.sound() != nullptr;
 }
 
 // The sound's file hangs, or has lost all its samples since it was opened: it
@@ -428,7 +428,7 @@ void AudioEngine::closeAll() {
     m_fading.reset();
     shut(*m_device);
     m_device->mixer.setSound(nullptr);
-    m_soundHeld = false;
+    m_soundHeld = m_device->mixer.sound() != nullptr;
     if (m_audioUp) m_device->sdl->QuitSubSystem(SDL_INIT_AUDIO);
     m_audioUp = m_deviceOpen = false;
 }

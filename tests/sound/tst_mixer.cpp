@@ -26,19 +26,16 @@ std::shared_ptr<WavStream> ramp(std::size_t frames, unsigned channels,
         if (channels == 2) samples.push_back(std::int16_t(-int(i + 1)));
     }
     auto file = std::make_shared<Bytes>(makeWav16(samples, channels, Mixer::kRate));
-    WavLayout layout;
-    layout.encoding = WavLayout::kPcm;
-    layout.channels = std::uint16_t(channels);
-    layout.sampleRate = Mixer::kRate;
-    layout.bitsPerSample = 16;
-    layout.dataOffset = 44;
-    layout.dataSize = samples.size() * 2;
+    const WavLayout::ReadAt whole = [file](std::uint64_t at, void* buffer, std::size_t count) {
+        const std::size_t n = at < file->size() ? std::min(count, file->size() - at) : 0;
+        std::memcpy(buffer, file->data() + at, n);
+        return n;
+    };
+    std::string why;
     auto stream = std::make_shared<WavStream>(
-        layout, [file, cut](std::uint64_t at, void* buffer, std::size_t count) {
-            if (cut) count = cut(at, count);
-            const std::size_t n = at < file->size() ? std::min(count, file->size() - at) : 0;
-            std::memcpy(buffer, file->data() + at, n);
-            return n;
+        *WavLayout::read(whole, file->size(), why),
+        [whole, cut](std::uint64_t at, void* buffer, std::size_t count) {
+            return whole(at, buffer, cut ? cut(at, count) : count);
         });
     // Its first chunk read, as the program's prepare step has it.
     float first[2];

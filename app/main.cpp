@@ -12,7 +12,6 @@
 #include "app/xrequests.h"
 #include "app/xsmpclient.h"
 #include "clock/mainwindow.h"
-#include "sound/audioengine.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -83,8 +82,5 @@ int main(int argc, char* argv[]) {
     QTimer::singleShot(2000, Form1, releaseFontPages);
     const int result = QApplication::exec();
     app.platform = nullptr;
-    // The sound thread may still hold the device: it ends while Qt, its log included,
-    // is still there.
-    AudioEngine::instance().shutdown();
     return result;
 }

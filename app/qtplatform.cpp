@@ -90,6 +90,9 @@ DesktopAttention& QtPlatform::attention() {
 }
 
 QtPlatform::~QtPlatform() {
+    // The sound ends with the platform, while Qt, its log included, is still there:
+    // the windows are gone, and nothing asks for a sound any more.
+    AudioEngine::instance().shutdown();
     AudioEngine::instance().setUnheardHandler(nullptr);
 }
 

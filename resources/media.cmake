@@ -1,7 +1,7 @@
 # The default alarm sound stands beside the executable in media/.
 # chimegen makes it anew: build/chimegen resources/media/tada.wav
 add_executable(chimegen ${CMAKE_CURRENT_LIST_DIR}/gen/chimegen.cpp)
-target_link_libraries(chimegen PRIVATE pipiron_logic)
+target_link_libraries(chimegen PRIVATE pipiron_wavwriter)
 
 set(PIPIRON_CHIME ${CMAKE_CURRENT_LIST_DIR}/media/tada.wav)
 add_custom_command(

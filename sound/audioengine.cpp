@@ -1,25 +1,22 @@
 #include "sound/audioengine.h"
 
-#include "sound/beeptone.h"
 #include "sound/sdlaudio.h"
 #include "sound/soundlog.h"
-#include "sound/wavclip.h"
+#include "sound/wavfile.h"
+#include "sound/wavstream.h"
 
 #include <pthread.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
-#include <cmath>
 #include <future>
-#include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr int kRate = 44100;
+constexpr int kRate = Mixer::kRate;
 // 256 frames (6 ms) put the first sample of a ring within a few milliseconds of
 // its tick, and Stop silences as quickly.
 constexpr int kBufferFrames = 256;
@@ -28,73 +25,92 @@ constexpr int kBufferFrames = 256;
 // frames (186 ms), as robust as any player's: the first device plays on until the
 // second is heard, and the two cross-fade over 10 ms.
 constexpr int kSteadyFrames = 8192;
-constexpr int kFadeFrames = kRate / 100;
 constexpr double kSteadyWhenLeft = 1.0;  // seconds of the sound still to play
 constexpr auto kHandoverCheck = 5ms;
-constexpr std::size_t kDecodeFrames = 1024;
-constexpr unsigned kMaxChannels = 8;
 // Beeps a second apart, and a sound that starts again at the tick after its
 // end, keep the device through the whole alarm minute.
 constexpr auto kQuietBeforeClose = 1500ms;
 constexpr auto kOpenDeviceCheck = 100ms;
+// A read of the sound's file that takes this long is one that hangs: the alarm
+// beeps instead. Prepared two seconds ahead, the ring knows it at its first tick.
+constexpr auto kReadStalled = 1s;
+// MessageBeep's MB_OK: what a sound that cannot be heard rings as.
+constexpr unsigned kDefaultBeep = 0;
 
-std::vector<float> toneOf(unsigned type) {
-    const auto samples = beepTone(type, kRate);
-    std::vector<float> tone(samples.size());
-    std::transform(samples.begin(), samples.end(), tone.begin(),
-                   [](std::int16_t s) { return float(s) / 32767.0f; });
-    return tone;
+// SDL's audio stream as the mixer's converter.
+class SdlConverter : public Mixer::Converter {
+public:
+    SdlConverter(const SdlAudio* sdl, SDL_AudioStream* stream) : m_sdl(sdl), m_stream(stream) {}
+    ~SdlConverter() override { m_sdl->FreeAudioStream(m_stream); }
+    SdlConverter(const SdlConverter&) = delete;
+    SdlConverter& operator=(const SdlConverter&) = delete;
+
+    void put(const float* frames, int count) override {
+        m_sdl->AudioStreamPut(m_stream, frames, count * m_channels * int(sizeof(float)));
+    }
+    void flush() override { m_sdl->AudioStreamFlush(m_stream); }
+    int available() const override {
+        return m_sdl->AudioStreamAvailable(m_stream) / int(2 * sizeof(float));
+    }
+    int get(float* stereo, int count) override {
+        const int got = m_sdl->AudioStreamGet(m_stream, stereo, count * int(2 * sizeof(float)));
+        return std::max(0, got) / int(2 * sizeof(float));
+    }
+
+    int m_channels = 1;
+
+private:
+    const SdlAudio* const m_sdl;
+    SDL_AudioStream* const m_stream;
+};
+
+std::unique_ptr<Mixer::Converter> sdlConverter(const SdlAudio* sdl, unsigned channels,
+                                               unsigned rate) {
+    SDL_AudioStream* stream =
+        sdl->NewAudioStream(AUDIO_F32SYS, Uint8(channels), int(rate), AUDIO_F32SYS, 2, kRate);
+    if (!stream) {
+        qCDebug(lcSound, "no converter for the sound: %s", sdl->GetError());
+        return nullptr;
+    }
+    auto converter = std::make_unique<SdlConverter>(sdl, stream);
+    converter->m_channels = int(channels);
+    return converter;
 }
 
 }  // namespace
 
 struct AudioEngine::Command {
-    enum class Kind { Load, Drop, Play, Pause, Rewind, Beep, Prepare, Sync, Quit } kind;
-    int value = 0;  // Beep: the type; Prepare: milliseconds to hold; Load: which load
-    std::shared_ptr<const WavClip> clip = {};
+    enum class Kind { Load, Play, Pause, Rewind, Beep, Prepare, Sync, Quit } kind;
+    int value = 0;  // Beep: the type; Prepare: milliseconds to hold; Load: the sound's number
+    std::shared_ptr<const WavFile> file = {};
     std::shared_ptr<std::promise<void>> done = {};
 };
 
-// Everything the device's callback touches. The engine thread changes it only
-// while holding the device's lock, or while no device is open.
+// An SDL device and what it plays. The engine thread changes `mixer` only while
+// holding the device's lock, or while no device is open.
 struct AudioEngine::Device {
-    enum class Voice { Ready, Playing, Paused, Ended };
-    struct Beep {
-        const std::vector<float>* tone = nullptr;
-        std::size_t at = 0;
-    };
-
-    AudioEngine* engine = nullptr;
     const SdlAudio* sdl = nullptr;
     SDL_AudioDeviceID id = 0;
     bool steady = false;  // opened with kSteadyFrames
-    bool reports = true;  // its sound's progress is the engine's
     // Taking over: the frame it starts at is taken at its first call, from where
     // the device it takes over from stands then.
     const std::atomic<std::uint64_t>* alignWith = nullptr;
     Clock::time_point openedAt{};
     Clock::time_point heardFrom{};  // when its first frames are heard
     std::atomic<int> calls{0};
-    int fadeIn = kFadeFrames;  // frames of its fade-in done
-    bool fadingOut = false;
-    int fadeOut = kFadeFrames;  // frames of its fade-out left
+    Mixer mixer;
 
-    std::shared_ptr<const WavClip> clip;
-    SDL_AudioStream* converter = nullptr;  // the clip's rate and channels to the device's
-    Voice voice = Voice::Ready;
-    std::size_t nextFrame = 0;  // of the clip, handed to the converter
-    bool flushed = false;
-    std::uint64_t heardFrames = 0;
-
-    std::vector<float> ok, exclamation;
-    std::array<Beep, 4> beeps;
-
-    std::vector<float> mixed, converted, decoded;
+    // SDL is loaded when a device is first wanted; the mixer makes converters only
+    // while one is open.
+    explicit Device(const SdlAudio* sdl)
+        : sdl(sdl), mixer([this](unsigned channels, unsigned rate) {
+              return sdlConverter(this->sdl, channels, rate);
+          }) {}
 
     static void SDLCALL callback(void* self, Uint8* stream, int bytes) {
         auto* device = static_cast<Device*>(self);
         if (device->alignWith) device->align();
-        device->fill(reinterpret_cast<std::int16_t*>(stream), bytes / 4);
+        device->mixer.fill(reinterpret_cast<std::int16_t*>(stream), bytes / 4);
         ++device->calls;
     }
 
@@ -104,78 +120,9 @@ struct AudioEngine::Device {
         const double early = std::chrono::duration<double>(Clock::now() - openedAt).count() * kRate;
         const double queued =
             early > kSteadyFrames / 4.0 ? std::max(0.0, kSteadyFrames - early) : 0;
-        heardFrames = alignWith->load() + std::uint64_t(queued);
+        mixer.playFrom(alignWith->load() + std::uint64_t(queued));
         heardFrom = Clock::now() + std::chrono::microseconds(std::int64_t(queued * 1e6 / kRate));
         alignWith = nullptr;
-        if (!converter) return;
-        nextFrame = std::min(clip->frames(), std::size_t(heardFrames * clip->sampleRate() / kRate));
-        sdl->AudioStreamClear(converter);
-        flushed = false;
-    }
-
-    void fill(std::int16_t* out, int frames) {
-        while (frames > 0) {
-            const int n = std::min(frames, kBufferFrames);
-            std::fill_n(mixed.begin(), 2 * n, 0.0f);
-            mixSound(n);
-            mixBeeps(n);
-            for (int i = 0; i < 2 * n; ++i) {
-                const float gain = float(fadingOut ? fadeOut : fadeIn) / kFadeFrames;
-                if (i % 2 == 1 && fadingOut && fadeOut > 0)
-                    --fadeOut;
-                else if (i % 2 == 1 && !fadingOut && fadeIn < kFadeFrames)
-                    ++fadeIn;
-                out[i] =
-                    std::int16_t(std::lrint(std::clamp(mixed[i] * gain, -1.0f, 1.0f) * 32767.0f));
-            }
-            out += 2 * n;
-            frames -= n;
-        }
-    }
-
-    void mixSound(int frames) {
-        if (voice != Voice::Playing || !converter) return;
-        const int wanted = frames * 2 * int(sizeof(float));
-        const unsigned channels = clip->channels();
-        while (!flushed && sdl->AudioStreamAvailable(converter) < wanted) {
-            const std::size_t n = std::min(kDecodeFrames, clip->frames() - nextFrame);
-            if (n == 0) {
-                sdl->AudioStreamFlush(converter);
-                flushed = true;
-                break;
-            }
-            clip->decode(nextFrame, n, decoded.data());
-            sdl->AudioStreamPut(converter, decoded.data(), int(n * channels * sizeof(float)));
-            nextFrame += n;
-        }
-        const int got = std::max(0, sdl->AudioStreamGet(converter, converted.data(), wanted));
-        const int gotFrames = got / int(2 * sizeof(float));
-        for (int i = 0; i < 2 * gotFrames; ++i) mixed[i] += converted[i];
-        heardFrames += std::uint64_t(gotFrames);
-        if (reports) engine->m_heardFrames = heardFrames;
-        if (gotFrames < frames && flushed) {
-            voice = Voice::Ended;
-            if (reports) engine->m_soundPlaying = false;
-        }
-    }
-
-    void mixBeeps(int frames) {
-        for (Beep& beep : beeps) {
-            if (!beep.tone) continue;
-            const std::size_t n = std::min(std::size_t(frames), beep.tone->size() - beep.at);
-            const float* tone = beep.tone->data() + beep.at;
-            for (std::size_t i = 0; i < n; ++i) {
-                mixed[2 * i] += tone[i];
-                mixed[2 * i + 1] += tone[i];
-            }
-            beep.at += n;
-            if (beep.at == beep.tone->size()) beep = {};
-        }
-    }
-
-    bool busy() const {
-        return voice == Voice::Playing ||
-               std::any_of(beeps.begin(), beeps.end(), [](const Beep& b) { return b.tone; });
     }
 
     void lock() const {
@@ -184,52 +131,15 @@ struct AudioEngine::Device {
     void unlock() const {
         if (id) sdl->UnlockAudioDevice(id);
     }
-
-    // A converter for the clip from where the sound stands; none without a device.
-    void makeConverter() {
-        if (converter) sdl->FreeAudioStream(converter);
-        nextFrame = 0;
-        converter = nullptr;
-        flushed = false;
-        if (!id || !clip) return;
-        converter = sdl->NewAudioStream(AUDIO_F32SYS, Uint8(clip->channels()),
-                                        int(clip->sampleRate()), AUDIO_F32SYS, 2, kRate);
-        if (!converter) qCDebug(lcSound, "no converter for the sound: %s", sdl->GetError());
-        nextFrame = std::min(clip->frames(), std::size_t(heardFrames * clip->sampleRate() / kRate));
-    }
-
-    // Seconds of the sound still to be handed to the device.
-    double secondsLeft() const {
-        return clip ? double(clip->frames() - nextFrame) / clip->sampleRate() : 0.0;
-    }
-
-    void startSound() {
-        heardFrames = 0;
-        engine->m_heardFrames = 0;
-        makeConverter();
-        voice = Voice::Playing;
-        engine->m_soundPlaying = true;
-    }
-
-    void startBeep(unsigned type) {
-        const std::vector<float>* tone = type == 48 ? &exclamation : &ok;
-        auto slot = std::find_if(beeps.begin(), beeps.end(), [](const Beep& b) { return !b.tone; });
-        if (slot == beeps.end())
-            slot = std::max_element(beeps.begin(), beeps.end(),
-                                    [](const Beep& a, const Beep& b) { return a.at < b.at; });
-        *slot = {tone, 0};
-    }
 };
 
 AudioEngine& AudioEngine::instance() {
-    // Never destroyed: a file that took long to read may still bring its samples
-    // while the process ends. The program ends the engine itself (shutdown).
-    static AudioEngine* const engine = new AudioEngine;
-    return *engine;
+    static AudioEngine engine;
+    return engine;
 }
 
-AudioEngine::AudioEngine() : m_device(std::make_unique<Device>()) {
-    m_device->engine = this;
+AudioEngine::AudioEngine() : m_device(std::make_unique<Device>(nullptr)) {
+    m_device->mixer.reportTo(&m_progress);
 }
 
 AudioEngine::~AudioEngine() {
@@ -261,29 +171,15 @@ void AudioEngine::post(Command command) {
     m_wake.notify_one();
 }
 
-int AudioEngine::expectSound() {
+void AudioEngine::setSound(std::shared_ptr<const WavFile> file) {
     int number = 0;
     {
         const std::lock_guard lock(m_mutex);
-        number = ++m_loadsPosted;
+        number = ++m_soundsSet;
+        m_soundState = file ? SoundState::Ready : SoundState::None;
+        m_soundLength = file ? file->layout().seconds() : 0.0;
     }
-    m_soundState = SoundState::Loading;
-    post({Command::Kind::Drop});
-    return number;
-}
-
-void AudioEngine::soundRead(int number, std::shared_ptr<const WavClip> clip) {
-    post({Command::Kind::Load, number, std::move(clip)});
-}
-
-void AudioEngine::dropSound() {
-    {
-        // A file still being read must not come back as the sound.
-        const std::lock_guard lock(m_mutex);
-        ++m_loadsPosted;
-    }
-    m_soundState = SoundState::None;
-    post({Command::Kind::Drop});
+    post({Command::Kind::Load, number, std::move(file)});
 }
 
 void AudioEngine::playSound() {
@@ -314,7 +210,7 @@ void AudioEngine::sync() {
 }
 
 double AudioEngine::soundPosition() const {
-    return std::min(double(m_heardFrames) / kRate, double(m_soundLength));
+    return std::min(double(m_progress.heardFrames) / kRate, double(m_soundLength));
 }
 
 void AudioEngine::setUnheardHandler(std::function<void()> handler) {
@@ -361,119 +257,116 @@ void AudioEngine::handle(Command& command) {
     // Whatever changes the sound ends a takeover that has not been heard yet.
     if (kind != Kind::Play && kind != Kind::Prepare && kind != Kind::Sync) abandonHandover();
     Device& d = *m_device;
+    Mixer& mixer = d.mixer;
     switch (kind) {
-        case Command::Kind::Load:
-            load(std::move(command.clip), command.value);
+        case Kind::Load:
+            load(std::move(command.file), command.value);
             break;
-        case Command::Kind::Drop: {
+        case Kind::Play:
+            if (!openDevice()) {
+                unheard();
+                break;
+            }
+            holdSound();
             d.lock();
-            d.voice = Device::Voice::Ready;
-            d.heardFrames = 0;
-            auto old = std::move(d.clip);
-            d.makeConverter();
+            if (!mixer.canPlay() || soundFails())
+                mixer.beep(kDefaultBeep);
+            else if (mixer.voice() == Mixer::Voice::Ready || mixer.voice() == Mixer::Voice::Ended)
+                mixer.start();
+            else
+                mixer.resume();
             d.unlock();
-            m_soundPlaying = false;
-            m_heardFrames = 0;
+            m_quietSince = Clock::now();
             break;
-        }
-        case Command::Kind::Play:
+        case Kind::Pause:
+            d.lock();
+            mixer.pause();
+            d.unlock();
+            break;
+        case Kind::Rewind:
+            d.lock();
+            mixer.rewind();
+            d.unlock();
+            break;
+        case Kind::Beep:
             if (!openDevice()) {
                 unheard();
                 break;
             }
             d.lock();
-            if (!d.clip || !d.converter)
-                d.startBeep(0);
-            else if (d.voice == Device::Voice::Ready || d.voice == Device::Voice::Ended) {
-                d.startSound();
-            } else if (d.voice == Device::Voice::Paused) {
-                d.voice = Device::Voice::Playing;
-                m_soundPlaying = true;
-            }
+            mixer.beep(unsigned(command.value));
             d.unlock();
             m_quietSince = Clock::now();
             break;
-        case Command::Kind::Pause:
-            d.lock();
-            if (d.voice == Device::Voice::Playing) d.voice = Device::Voice::Paused;
-            d.unlock();
-            m_soundPlaying = false;
+        case Kind::Prepare:
+            if (!openDevice()) break;
+            holdSound();
+            m_holdUntil =
+                std::max(m_holdUntil, Clock::now() + std::chrono::milliseconds(command.value));
             break;
-        case Command::Kind::Rewind:
-            d.lock();
-            d.voice = Device::Voice::Ready;
-            d.heardFrames = 0;
-            d.makeConverter();
-            d.unlock();
-            m_soundPlaying = false;
-            m_heardFrames = 0;
-            break;
-        case Command::Kind::Beep:
-            if (!openDevice()) {
-                unheard();
-                break;
-            }
-            d.lock();
-            d.startBeep(unsigned(command.value));
-            d.unlock();
-            m_quietSince = Clock::now();
-            break;
-        case Command::Kind::Prepare:
-            if (openDevice())
-                m_holdUntil =
-                    std::max(m_holdUntil, Clock::now() + std::chrono::milliseconds(command.value));
-            break;
-        case Command::Kind::Sync:
+        case Kind::Sync:
             command.done->set_value();
             break;
-        case Command::Kind::Quit:
+        case Kind::Quit:
             break;
     }
     // Closed, a device of the larger buffer stops taking samples at once, though SDL
     // lets it play out what it has queued (up to 186 ms); open, it would go on.
-    if ((kind == Kind::Pause || kind == Kind::Rewind || kind == Kind::Drop) && d.steady) {
+    if ((kind == Kind::Pause || kind == Kind::Rewind || kind == Kind::Load) && d.steady) {
         shut(d);
         if (m_fading) shut(*m_fading);
     }
 }
 
-void AudioEngine::load(std::shared_ptr<const WavClip> clip, int number) {
-    {
-        // Another sound was asked for while this one was read.
-        const std::lock_guard lock(m_mutex);
-        if (number != m_loadsPosted) return;
-    }
+void AudioEngine::load(std::shared_ptr<const WavFile> file, int number) {
+    m_file = std::move(file);
+    m_fileNumber = number;
     Device& d = *m_device;
     d.lock();
-    d.voice = Device::Voice::Ready;
-    d.heardFrames = 0;
-    std::swap(d.clip, clip);
-    d.makeConverter();
+    d.mixer.setSound(nullptr);
+    d.mixer.rewind();
     d.unlock();
-    if (d.steady) shut(d);
-    m_soundPlaying = false;
-    m_heardFrames = 0;
+    m_soundHeld = d.mixer.sound() != nullptr;
+}
 
+// The sound's samples are read from here on, ahead of where it plays.
+void AudioEngine::holdSound() {
+    Device& d = *m_device;
+    if (!m_file || d.mixer.sound()) return;
+    auto stream = std::make_shared<WavStream>(
+        m_file->layout(), [file = m_file](std::uint64_t offset, void* buffer, std::size_t count) {
+            return file->readAt(offset, buffer, count);
+        });
+    d.lock();
+    d.mixer.setSound(std::move(stream));
+    d.unlock();
+    m_soundHeld = d.mixer.sound() != nullptr;
+}
+
+// The sound's file hangs, or has lost all its samples since it was opened: it
+// rings as the beep until another sound is chosen.
+bool AudioEngine::soundFails() {
+    const std::shared_ptr<WavStream>& sound = m_device->mixer.sound();
+    if (!sound || (sound->stalledFor() < kReadStalled && sound->frames() > 0)) return false;
+    qCDebug(lcSound, "the alarm sound cannot be read");
     const std::lock_guard lock(m_mutex);
-    if (number != m_loadsPosted) return;
-    m_soundLength = d.clip ? d.clip->seconds() : 0.0;
-    m_soundState = d.clip ? SoundState::Ready : SoundState::Failed;
+    if (m_fileNumber == m_soundsSet) m_soundState = SoundState::Failed;
+    return true;
 }
 
 bool AudioEngine::audioUp() {
     if (m_audioUp) return true;
-    Device& d = *m_device;
-    d.sdl = d.sdl ? d.sdl : SdlAudio::get();
-    if (!d.sdl) {
+    if (!m_device->sdl) m_device->sdl = SdlAudio::get();
+    if (!m_device->sdl) {
         m_deviceLost = true;
         return false;
     }
-    if (d.sdl->InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        qCDebug(lcSound, "no audio driver: %s", d.sdl->GetError());
+    if (m_device->sdl->InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        qCDebug(lcSound, "no audio driver: %s", m_device->sdl->GetError());
         m_deviceLost = true;
         return false;
     }
-    m_audioUp = true;
+    m_audioUp = m_deviceOpen = true;
     m_quietSince = Clock::now();
     return true;
 }
@@ -484,11 +377,10 @@ bool AudioEngine::openDevice() {
     if (!audioUp()) return false;
     if (!openInto(d, kBufferFrames)) {
         d.sdl->QuitSubSystem(SDL_INIT_AUDIO);
-        m_audioUp = false;
+        m_audioUp = m_deviceOpen = false;
         m_deviceLost = true;
         return false;
     }
-    if (d.voice == Device::Voice::Playing) d.voice = Device::Voice::Ended;
     m_quietSince = Clock::now();
     m_deviceLost = false;
     d.sdl->PauseAudioDevice(d.id, 0);
@@ -496,8 +388,6 @@ bool AudioEngine::openDevice() {
 }
 
 bool AudioEngine::openInto(Device& d, int frames) {
-    d.engine = this;
-    d.sdl = m_device->sdl;
     SDL_AudioSpec wanted{};
     wanted.freq = kRate;
     wanted.format = AUDIO_S16SYS;
@@ -515,16 +405,10 @@ bool AudioEngine::openInto(Device& d, int frames) {
     }
     d.openedAt = Clock::now();
     qCDebug(lcSound, "sound device open (%s, %d frames)", d.sdl->GetCurrentAudioDriver(), frames);
-    if (d.ok.empty()) {
-        d.ok = toneOf(0);
-        d.exclamation = toneOf(48);
-        d.mixed.resize(2 * kBufferFrames);
-        d.converted.resize(2 * kBufferFrames);
-        d.decoded.resize(kDecodeFrames * kMaxChannels);
-    }
-    d.id = id;  // the callback is not running yet: the device starts paused
+    // The callback is not running yet: the device starts paused.
+    d.mixer.open(Mixer::makeTones());
+    d.id = id;
     d.steady = frames == kSteadyFrames;
-    d.makeConverter();
     return true;
 }
 
@@ -532,41 +416,35 @@ void AudioEngine::shut(Device& d) {
     if (!d.id) return;
     d.sdl->CloseAudioDevice(d.id);
     d.id = 0;
-    d.makeConverter();
-    d.beeps = {};
-    if (d.voice == Device::Voice::Playing) d.voice = Device::Voice::Ended;
-    if (d.reports) m_soundPlaying = false;
+    d.mixer.close();
     qCDebug(lcSound, "sound device closed");
 }
 
+// Everything is let go: the devices, SDL's audio and the sound's samples; the sound
+// keeps its place.
 void AudioEngine::closeAll() {
     abandonHandover();
     if (m_fading) shut(*m_fading);
     m_fading.reset();
     shut(*m_device);
+    m_device->mixer.setSound(nullptr);
+    m_soundHeld = m_device->mixer.sound() != nullptr;
     if (m_audioUp) m_device->sdl->QuitSubSystem(SDL_INIT_AUDIO);
-    m_audioUp = false;
+    m_audioUp = m_deviceOpen = false;
 }
 
 // The sound has played a moment and goes on for a while: a device of the larger
 // buffer opens beside the first one and starts where the first one stands.
 void AudioEngine::beginHandover() {
     Device& d = *m_device;
-    auto next = std::make_unique<Device>();
-    next->ok = d.ok;
-    next->exclamation = d.exclamation;
-    next->mixed.resize(d.mixed.size());
-    next->converted.resize(d.converted.size());
-    next->decoded.resize(d.decoded.size());
+    auto next = std::make_unique<Device>(d.sdl);
     d.lock();
-    next->clip = d.clip;
-    next->heardFrames = d.heardFrames;
+    next->mixer.setSound(d.mixer.sound());
     d.unlock();
-    next->reports = false;
     if (!openInto(*next, kSteadyFrames)) return;
-    next->voice = Device::Voice::Playing;
-    next->alignWith = &m_heardFrames;
-    next->fadeIn = 0;
+    next->mixer.playFrom(m_progress.heardFrames);
+    next->mixer.fadeIn();
+    next->alignWith = &m_progress.heardFrames;
     m_next = std::move(next);
     m_next->sdl->PauseAudioDevice(m_next->id, 0);
 }
@@ -576,11 +454,11 @@ void AudioEngine::beginHandover() {
 void AudioEngine::completeHandover() {
     Device& first = *m_device;
     first.lock();
-    first.reports = false;
-    first.fadingOut = true;
+    first.mixer.reportTo(nullptr);
+    first.mixer.fadeOut();
     first.unlock();
     m_next->lock();
-    m_next->reports = true;
+    m_next->mixer.reportTo(&m_progress);
     m_next->unlock();
     m_fading = std::move(m_device);
     m_device = std::move(m_next);
@@ -619,13 +497,15 @@ void AudioEngine::lookAfterDevice() {
     bool busy = false, handOver = false;
     if (d.id) {
         d.lock();
-        busy = d.busy();
+        if (d.mixer.voice() == Mixer::Voice::Playing && soundFails()) {
+            d.mixer.pause();
+            d.mixer.beep(kDefaultBeep);
+        }
+        busy = d.mixer.busy();
         // Drivers that write on a timer of their own (disk, dummy) have no server
         // to fall behind, and the disk driver has one file for one device.
-        handOver = !d.steady && d.voice == Device::Voice::Playing &&
-                   std::none_of(d.beeps.begin(), d.beeps.end(),
-                                [](const Device::Beep& b) { return b.tone; }) &&
-                   d.secondsLeft() >= kSteadyWhenLeft;
+        handOver = !d.steady && d.mixer.voice() == Mixer::Voice::Playing && !d.mixer.beeping() &&
+                   d.mixer.secondsLeft() >= kSteadyWhenLeft;
         d.unlock();
     }
     const std::string_view driver = handOver ? d.sdl->GetCurrentAudioDriver() : "";

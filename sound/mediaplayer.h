@@ -3,11 +3,12 @@
 #include <string>
 #include <vector>
 
-// The alarm sound player: one WAV file at a time. Open checks the file, waiting a
-// moment at most, and raises EMCIDeviceError when it cannot be played; its samples
-// are then read into memory off the GUI thread, so that the sound stays playable
-// until the next Open whatever becomes of the file. Play, Stop and SeekToStart return at once and
-// never raise: the sound device is opened, fed and closed by the AudioEngine's own thread.
+// The alarm sound player: one WAV file at a time. Open opens and checks the file,
+// waiting a moment at most, and raises EMCIDeviceError when it cannot be played;
+// the file is then held open, so that the sound stays playable until the next Open
+// whatever becomes of its name, and its samples are read only while it is about to
+// play or plays. Play, Stop and SeekToStart return at once and never raise: the
+// sound device is opened, fed and closed by the AudioEngine's own thread.
 class TMediaPlayer {
 public:
     TMediaPlayer() = default;
@@ -35,11 +36,9 @@ public:
     // start, so that its first sample follows the call within milliseconds.
     void prepare();
 
-    bool isOpen() const { return m_open; }
     bool isPlaying() const;
     // Seconds from the beginning of the sound; its length once it has ended.
     double position() const;
-    double length() const;
 
 private:
     bool m_open = false;

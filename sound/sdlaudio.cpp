@@ -74,7 +74,6 @@ const SdlAudio* load() {
                           bind(library, "SDL_AudioStreamGet", sdl.AudioStreamGet) &&
                           bind(library, "SDL_AudioStreamAvailable", sdl.AudioStreamAvailable) &&
                           bind(library, "SDL_AudioStreamFlush", sdl.AudioStreamFlush) &&
-                          bind(library, "SDL_AudioStreamClear", sdl.AudioStreamClear) &&
                           bind(library, "SDL_FreeAudioStream", sdl.FreeAudioStream) &&
                           bind(library, "SDL_LogSetOutputFunction", setLogOutput);
     if (!complete) return nullptr;

@@ -27,6 +27,5 @@ struct SdlAudio {
     decltype(&SDL_AudioStreamGet) AudioStreamGet;
     decltype(&SDL_AudioStreamAvailable) AudioStreamAvailable;
     decltype(&SDL_AudioStreamFlush) AudioStreamFlush;
-    decltype(&SDL_AudioStreamClear) AudioStreamClear;
     decltype(&SDL_FreeAudioStream) FreeAudioStream;
 };

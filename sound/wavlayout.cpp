@@ -1,19 +1,74 @@
 #include "sound/wavlayout.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
 
 namespace {
 
-constexpr std::uint16_t kPcm = 1;
-constexpr std::uint16_t kFloat = 3;
-constexpr std::uint16_t kALaw = 6;
-constexpr std::uint16_t kMuLaw = 7;
+constexpr std::uint16_t kPcm = WavLayout::kPcm;
+constexpr std::uint16_t kFloat = WavLayout::kFloat;
+constexpr std::uint16_t kALaw = WavLayout::kALaw;
+constexpr std::uint16_t kMuLaw = WavLayout::kMuLaw;
 constexpr std::uint16_t kExtensible = 0xFFFE;
 constexpr int kMaxChunks = 4096;  // bounds the walk through a file of empty chunks
 constexpr std::uint32_t kMinRate = 1000;
 constexpr std::uint32_t kMaxRate = 384000;
-constexpr std::uint16_t kMaxChannels = 8;
+
+// G.711 expansion to 16-bit linear.
+constexpr int muLawToLinear(std::uint8_t code) {
+    const int u = ~code & 0xFF;
+    const int magnitude = (((u & 0x0F) << 3) + 0x84) << ((u & 0x70) >> 4);
+    return (u & 0x80) ? 0x84 - magnitude : magnitude - 0x84;
+}
+
+constexpr int aLawToLinear(std::uint8_t code) {
+    const int a = code ^ 0x55;
+    const int segment = (a & 0x70) >> 4;
+    int magnitude = (a & 0x0F) << 4;
+    if (segment == 0)
+        magnitude += 8;
+    else
+        magnitude = (magnitude + 0x108) << (segment - 1);
+    return (a & 0x80) ? magnitude : -magnitude;
+}
+
+template <int (*Expand)(std::uint8_t)>
+constexpr std::array<float, 256> table() {
+    std::array<float, 256> t{};
+    for (int i = 0; i < 256; ++i) t[i] = float(Expand(std::uint8_t(i))) / 32768.0f;
+    return t;
+}
+
+constexpr auto kMuLawTable = table<muLawToLinear>();
+constexpr auto kALawTable = table<aLawToLinear>();
+
+std::int32_t signedLe(const std::uint8_t* p, unsigned bytes) {
+    std::uint32_t v = 0;
+    for (unsigned i = 0; i < bytes; ++i) v |= std::uint32_t(p[i]) << (8 * i);
+    const unsigned unused = 32 - 8 * bytes;
+    return std::int32_t(v << unused) >> unused;
+}
+
+float sample(std::uint16_t encoding, unsigned bytes, const std::uint8_t* p) {
+    switch (encoding) {
+        case kALaw:
+            return kALawTable[*p];
+        case kMuLaw:
+            return kMuLawTable[*p];
+        case kFloat: {
+            float f;
+            std::memcpy(&f, p, 4);
+            // A damaged file must not put NaN or huge values into the mix.
+            return std::isfinite(f) ? std::clamp(f, -1.0f, 1.0f) : 0.0f;
+        }
+        default:
+            break;
+    }
+    if (bytes == 1) return float(int(*p) - 128) / 128.0f;
+    return float(double(signedLe(p, bytes)) / double(1u << (8 * bytes - 1)));
+}
 
 // The last 14 bytes of the KSDATAFORMAT_SUBTYPE_ GUIDs; the first two carry the tag.
 constexpr std::uint8_t kSubtypeTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
@@ -64,7 +119,7 @@ bool parseFormat(const std::uint8_t* fmt, std::uint32_t size, WavLayout& layout,
               std::to_string(bits) + " bits)";
         return false;
     }
-    if (channels < 1 || channels > kMaxChannels) {
+    if (channels < 1 || channels > WavLayout::kMaxChannels) {
         why = "Unsupported number of WAV channels (" + std::to_string(channels) + ")";
         return false;
     }
@@ -148,8 +203,21 @@ std::optional<WavLayout> WavLayout::read(const ReadAt& readAt, std::uint64_t fil
     return layout;
 }
 
+std::size_t WavLayout::frames() const {
+    if (!frameSize()) return 0;
+    const auto longest = static_cast<std::uint64_t>(kMaxSeconds * sampleRate);
+    return static_cast<std::size_t>(std::min(dataSize / frameSize(), longest));
+}
+
 double WavLayout::seconds() const {
-    return static_cast<double>(dataSize) / frameSize() / sampleRate;
+    return sampleRate ? static_cast<double>(frames()) / sampleRate : 0.0;
+}
+
+void WavLayout::decode(const std::uint8_t* bytes, std::size_t count, float* out) const {
+    const unsigned width = bitsPerSample / 8u;
+    const std::size_t values = count * channels;
+    for (std::size_t i = 0; i < values; ++i, bytes += width)
+        out[i] = sample(encoding, width, bytes);
 }
 
 std::array<std::uint8_t, 44> WavLayout::canonicalHeader() const {

@@ -8,10 +8,20 @@
 #include <string>
 
 // Where the samples of a WAV file lie and how they are coded, found by walking the
-// file's chunks. Plain PCM (8, 16, 24, 32 bits), 32-bit float and 8-bit A-law and
-// μ-law are accepted: the codings our own decoding in WavClip knows.
+// file's chunks, and the decoding of those samples by our own code. Plain PCM (8, 16,
+// 24, 32 bits), 32-bit float and 8-bit A-law and μ-law are accepted.
 struct WavLayout {
-    std::uint16_t encoding = 0;  // 1 PCM, 3 IEEE float, 6 A-law, 7 μ-law
+    // The format tags of the codings we decode.
+    static constexpr std::uint16_t kPcm = 1;
+    static constexpr std::uint16_t kFloat = 3;
+    static constexpr std::uint16_t kALaw = 6;
+    static constexpr std::uint16_t kMuLaw = 7;
+    // The most channels a sound may have: buffers of decoded frames are sized by it.
+    static constexpr unsigned kMaxChannels = 8;
+    // A ring never lasts beyond its minute, so only the first kMaxSeconds are played.
+    static constexpr double kMaxSeconds = 65;
+
+    std::uint16_t encoding = 0;
     std::uint16_t channels = 0;
     std::uint32_t sampleRate = 0;
     std::uint16_t bitsPerSample = 0;
@@ -27,7 +37,12 @@ struct WavLayout {
                                          std::string& why);
 
     unsigned frameSize() const { return channels * (bitsPerSample / 8u); }
+    // The frames played: all of them, up to kMaxSeconds.
+    std::size_t frames() const;
     double seconds() const;
+    // Writes `count` frames coded as this layout says, from `bytes`, as interleaved
+    // floats in [-1, 1], one per channel.
+    void decode(const std::uint8_t* bytes, std::size_t count, float* out) const;
     // RIFF/WAVE with a 16-byte "fmt " chunk and the "data" chunk header, for the
     // files the program writes itself.
     std::array<std::uint8_t, 44> canonicalHeader() const;

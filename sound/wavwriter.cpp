@@ -5,7 +5,7 @@
 std::vector<std::uint8_t> makeWav16(std::span<const std::int16_t> samples, unsigned channels,
                                     unsigned sampleRate) {
     WavLayout layout;
-    layout.encoding = 1;
+    layout.encoding = WavLayout::kPcm;
     layout.channels = static_cast<std::uint16_t>(channels);
     layout.sampleRate = sampleRate;
     layout.bitsPerSample = 16;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPalette>
@@ -519,6 +520,37 @@ TEST(OnTheDesktop, ASignalEndsTheProgramWithTheSettingsSaved) {
         EXPECT_EQ(program.exitCode(), 0);
         EXPECT_EQ(copy.saved(), saved.isEmpty() ? "(none)" : saved);
     }
+}
+
+// Ended by a signal while it rings, its sound device open: it saves and ends normally,
+// and its sound ends with it (the sanitizers' build finds nothing left behind).
+TEST(OnTheDesktop, ASignalWhileItRingsEndsItCleanly) {
+    const QByteArray settings = "[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n";
+    ProgramCopy copy(settings);
+    Desktop desktop;
+    ASSERT_TRUE(copy.ok && desktop.start());
+    while (QTime::currentTime().second() > 40) QTest::qWait(500);  // rings in one minute
+    QProcess& program = desktop.launch(copy.program, {});
+    const QString clock = desktop.windowNamed("^ぴぴろん$");
+    desktop.run("xdotool", {"windowfocus", "--sync", clock});
+    desktop.run("xdotool", {"key", "Return"});
+    // SDL plays on a thread of its own while the device is open.
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(program.processId()));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                QFile name(tasks.filePath(task + "/comm"));
+                if (name.open(QIODevice::ReadOnly) && name.readAll().startsWith("SDLAudio"))
+                    return true;
+            }
+            return false;
+        },
+        kPatience));
+    ::kill(pid_t(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(copy.saved(), settings + "HINT=1\r\nMINI=0\r\nCOLOR=2\r\n");
 }
 
 namespace {

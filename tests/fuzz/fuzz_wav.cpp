@@ -1,7 +1,7 @@
-// Arbitrary bytes as the alarm sound's WAV file: WavClip either refuses them or
-// keeps samples whose every frame decodes to finite values within [-1, 1].
+// Arbitrary bytes as the alarm sound's WAV file: WavLayout either refuses them or
+// finds samples whose every frame decodes to finite values within [-1, 1].
 
-#include "sound/wavclip.h"
+#include "sound/wavlayout.h"
 
 #include <cmath>
 #include <cstdint>
@@ -16,19 +16,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return n;
     };
     std::string why;
-    const auto clip = WavClip::read(readAt, size, why);
-    if (!clip) {
+    const auto layout = WavLayout::read(readAt, size, why);
+    if (!layout) {
         if (why.empty()) std::abort();
         return 0;
     }
-    if (clip->frames() == 0 || clip->channels() == 0 || clip->channels() > 8) std::abort();
-    // Read in steps that do not divide the clip evenly, and past its end.
-    constexpr std::size_t kStep = 7;
-    std::vector<float> out(kStep * clip->channels());
-    for (std::size_t first = 0; first < clip->frames() + kStep; first += kStep) {
-        clip->decode(first, kStep, out.data());
-        for (float v : out)
-            if (!std::isfinite(v) || v < -1.0f || v > 1.0f) std::abort();
-    }
+    if (layout->frames() == 0 || layout->channels == 0 ||
+        layout->channels > WavLayout::kMaxChannels || layout->dataOffset > size)
+        std::abort();
+    // Every frame in the file, as the stream reads and decodes them.
+    const std::size_t frames =
+        std::min<std::size_t>(layout->frames(), (size - layout->dataOffset) / layout->frameSize());
+    std::vector<float> out(frames * layout->channels);
+    layout->decode(data + layout->dataOffset, frames, out.data());
+    for (float v : out)
+        if (!std::isfinite(v) || v < -1.0f || v > 1.0f) std::abort();
     return 0;
 }

@@ -605,7 +605,7 @@ TEST_P(OnEveryDesktop, TheKeyboardReachesEveryMenuItem) {
     bool shown = false;
     for (int press = 0; press < 3 && !shown; ++press) {
         desktop.click(mini.center(), "3");
-        shown = QTest::qWaitFor(menuBeside, 3000);
+        shown = QTest::qWaitFor(menuBeside, 10000);
     }
     EXPECT_TRUE(shown) << "no menu beside the mini timer";
     desktop.keys("Escape Menu Down Return");

@@ -7,17 +7,14 @@
 #include "app/handlerguard.h"
 #include "app/hintcontroller.h"
 #include "app/lookchanges.h"
-#include "app/menukeys.h"
 #include "app/placement.h"
 #include "app/platform.h"
 #include "app/ticktimer.h"
 #include "app/titlebar.h"
 #include "clock/clockjump.h"
 #include "clock/dragsector.h"
-#include "clock/fixeditemheight.h"
 #include "clock/readabletext.h"
 #include "clock/typedcharacter.h"
-#include "clock/typedlengthlimit.h"
 #include "controls/imagecontrol.h"
 #include "controls/shapecontrol.h"
 #include "mini/miniwindow.h"
@@ -31,12 +28,10 @@
 #include "settings/textencoding.h"
 #include "settings/wavpath.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -45,7 +40,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 
 #include <utility>
 
@@ -103,8 +97,7 @@ void TForm1::bindEvents() {
     bind(About1, &QAction::triggered, &TForm1::About1Click);
     bind(Exit1, &QAction::triggered, &TForm1::Exit1Click);
     m_platform.currentWindow = [this]() -> QWidget* {
-        if (Form4 && Form4->MiniMode) return Form4;
-        return this;
+        return Form4 && Form4->MiniMode ? static_cast<QWidget*>(Form4) : this;
     };
     m_platform.onAlarmOffRequested = [this] {
         guarded(m_platform, [this] {
@@ -331,9 +324,8 @@ void TForm1::ShowSwitch(bool on) {
 }
 
 void TForm1::setSettingControlsEnabled(bool enabled) {
-    for (QWidget* control : {static_cast<QWidget*>(ShapeSet), static_cast<QWidget*>(BtnUp),
-                             static_cast<QWidget*>(BtnDown), static_cast<QWidget*>(Btn5Up),
-                             static_cast<QWidget*>(Btn5Down), static_cast<QWidget*>(ComboBox1)})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{ShapeSet, BtnUp, BtnDown, Btn5Up, Btn5Down, ComboBox1})
         control->setEnabled(enabled);
 }
 

@@ -8,6 +8,9 @@
 #include <QToolTip>
 #include <QWindow>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 // The pointer moves onto a control, as the window system reports it.
@@ -27,7 +30,8 @@ int msUntilHint(const QString& text, int limit) {
 }  // namespace
 
 // A hint comes after a short rest on a hinted control, sooner when the pointer moves on
-// while one shows; it goes when the pointer leaves the window or hints are switched off.
+// while one shows, also as its time runs out; it goes when the pointer leaves the window
+// or hints are switched off.
 TEST_F(WindowTest, HintsComeAndGoAsThePointerMoves) {
     start();
     Form1->show();
@@ -42,6 +46,11 @@ TEST_F(WindowTest, HintsComeAndGoAsThePointerMoves) {
     HintController::instance().setPause(2000);
     pointTo(Form1->BtnDown);
     EXPECT_NE(msUntilHint("１分戻す", 1000), -1);
+    // Its time runs out just as the pointer moves on (the program was busy meanwhile):
+    // the next hint still comes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(HintController::kHidePause + 500));
+    pointTo(Form1->BtnUp);
+    EXPECT_NE(msUntilHint("１分進める", 1000), -1);
     HintController::instance().setPause(pause);
     // Straight out of the window: gone, and coming back is a new entry.
     QCursor::setPos(Form1->frameGeometry().topLeft() - QPoint(30, 30));

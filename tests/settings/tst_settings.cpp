@@ -9,13 +9,10 @@
 #include "testfiles.h"
 
 #include <QClipboard>
-#include <QCursor>
 #include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
-#include <QToolTip>
-#include <QWindow>
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -330,24 +327,6 @@ TEST_F(Settings, EachCopyKeepsItsSettingsWhereItCanWriteThem) {
     ::umount2(full.toLocal8Bit().constData(), MNT_DETACH);
     qunsetenv("XDG_CONFIG_HOME");
     qputenv("HOME", homeBefore);
-}
-
-// Hints show only while they are switched on.
-TEST_F(Settings, HintsShowOnlyWhenSwitchedOn) {
-    for (const bool on : {true, false}) {
-        startWith(on ? "" : "[SETUP]\r\nHINT=0\r\n");
-        Form1->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1, 30000));
-        // Another control each time: a move to where the pointer already is is no move.
-        QWidget* control = on ? Form1->BtnUp : Form1->BtnDown;
-        QCursor::setPos(control->mapToGlobal(QPoint(4, 4)));
-        QTest::mouseMove(Form1->windowHandle(), control->mapTo(Form1, QPoint(4, 4)));
-        for (int waited = 0; !QToolTip::isVisible() && waited < (on ? 5000 : 500); waited += 20)
-            QTest::qWait(20);
-        EXPECT_EQ(QToolTip::isVisible(), on);
-        QToolTip::hideText();
-        windows.reset();
-    }
 }
 
 // Help opens the help file of the program's name, else a page of that name, else the

@@ -576,7 +576,8 @@ bool TForm1::ApplySettings() {
         MediaPlayer.OtherNames.assign(paths.begin() + 1, paths.end());
         MediaPlayer.Open();
         return true;
-    } catch (const std::exception&) {
+    } catch (const EMCIDeviceError&) {
+        // Only the sound's own failure; any other error goes to the error box.
         // The old sound is closed: ticks inside the message box beep already.
         WavReady = false;
         m_platform.messageBeep(48);

@@ -281,6 +281,15 @@ bool storableNames(std::string_view section, std::string_view key) {
            key.find('=') == std::string_view::npos && !trimmed(key).starts_with('[');
 }
 
+// The first write to a new place makes its folder, private as the XDG rule asks of
+// configuration folders.
+void makeFolder(const std::string& folder) {
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        if (::mkdir(folder.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) return;
+        if (slash == std::string::npos) return;
+    }
+}
+
 // Waits a while for another writer; one that hangs (a stuck network folder)
 // must not keep the program from closing, so after that it writes unlocked.
 bool lockFolder(int folder) {
@@ -298,6 +307,7 @@ bool lockFolder(int folder) {
 bool replaceFile(const std::string& path, const std::string& carriedFrom, std::string_view section,
                  std::string_view key, std::string_view value) {
     const std::string target = resolvedPath(path);
+    if (!carriedFrom.empty()) makeFolder(folderOf(target));
     const Fd folder(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     const bool locked = folder.valid() && lockFolder(folder.get());
 

@@ -21,7 +21,8 @@
 class TIniFile {
 public:
     // Until fileName exists, reads come from carriedFrom, and the first write
-    // starts from its lines, so that moving the settings elsewhere loses none.
+    // starts from its lines (making fileName's folder), so that moving the
+    // settings elsewhere loses none.
     explicit TIniFile(std::string fileName, std::string carriedFrom = {});
 
     // A settings file holds a few lines; a file larger than this is not one, and is

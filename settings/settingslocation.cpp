@@ -49,9 +49,8 @@ SettingsFiles settingsFilesFor(const std::string& executablePath) {
     std::error_code ignored;
     const bool installed = std::filesystem::is_regular_file(folder + kInstalledMarker, ignored);
     if (!installed && folderIsWritable(folder)) return {beside, {}};
-    const std::string dir = configHome() + "/pipiron";
-    std::filesystem::create_directories(dir, ignored);
-    return {dir + "/" + beside.substr(folder.size()), beside};
+    // The folder is made by the first write, not here: a lookup leaves no trace.
+    return {configHome() + "/pipiron/" + beside.substr(folder.size()), beside};
 }
 
 std::string helpFileFor(const std::string& executablePath) {

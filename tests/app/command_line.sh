@@ -21,7 +21,7 @@ cases=(
   "||1|^$|^pipiron: needs a desktop session, but neither DISPLAY nor WAYLAND_DISPLAY is set\.$"
   "QT_QPA_PLATFORM=xcb||1|^$|needs a desktop session"
   "QT_QPA_PLATFORM=offscreen||runs|^$|"
-  "|-platform offscreen|runs|^$|"
+  "|-platform offscreen:fontconfig|runs|^$|"
   "|--platform=offscreen|runs|^$|"
   "|--display=:1234|1|^$|^pipiron: cannot open the display :1234\.$"
   "DISPLAY=:1234||1|^$|^pipiron: cannot open the display :1234\.$"

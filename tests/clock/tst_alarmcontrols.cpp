@@ -138,14 +138,15 @@ TEST_F(AlarmControls, DraggingTheHandleTurnsTheAlarm) {
     }
 }
 
-// Minutes from now, typed, pasted (cut to four characters) or picked; Enter arms.
+// Minutes from now, typed or pasted over the whole text (cut to four characters), or
+// picked; Enter arms.
 TEST_F(AlarmControls, TheMinutesBoxSetsTheAlarmFromNow) {
     struct Case {
         QString typed, pasted, text;
         const char* alarm;
     } cases[] = {{QStringLiteral("3600"), {}, QStringLiteral("3600"), "20:00"},
-                 {QStringLiteral("-"), {}, {}, "07:00"},
                  {{}, QStringLiteral("12345"), QStringLiteral("1234"), "04:34"},
+                 {QStringLiteral("-"), {}, {}, "07:00"},
                  {{}, QStringLiteral("$1E"), QStringLiteral("$1E"), "08:30"}};
     for (const Case& c : cases) {
         setAlarm("07:00");

@@ -1,39 +1,31 @@
-#include "app/convert.h"
 #include "clock/hands.h"
 #include "clock/timeformat.h"
+#include "clock/timetext.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
-// The clock as the locale writes it, cut to the "HH:MM" the faces and the alarm use.
+// The clock as the locale writes it, cut to the "HH:MM" the faces and the alarm use, and
+// the alarm a minute on from it (minutes of one digit included).
 TEST(ClockText, TheLocalesTimeIsCutToHoursAndMinutes) {
     struct Case {
         const char* picture;
         int hour, minute;
         const char* formatted;
         const char* nowTime;
-    } cases[] = {{"H:mm:ss", 9, 5, "9:05:07", "09:05"},
-                 {"h:mm:ss tt", 0, 30, "12:30:07 am", "12:30"},
-                 {"h:mm:ss tt", 22, 5, "10:05:07 pm", "10:05"}};
+        const char* stepped;
+    } cases[] = {{"H:mm:ss", 9, 5, "9:05:07", "09:05", "09:06"},
+                 {"h:mm:ss tt", 0, 30, "12:30:07 am", "12:30", "12:31"},
+                 {"h:mm:ss tt", 22, 5, "10:05:07 pm", "10:05", "10:06"},
+                 {"HH:m", 10, 5, "10:5", "10:5", "10:06"}};
     for (const Case& c : cases) {
         TimeLocale locale;
         locale.picture = c.picture;
         const std::string formatted = formatTime(locale, c.hour, c.minute, 7);
         EXPECT_EQ(formatted, c.formatted);
-        EXPECT_EQ(nowTimeFromFormatted(formatted).str(), c.nowTime) << c.formatted;
+        const TimeText nowTime = nowTimeFromFormatted(formatted);
+        EXPECT_EQ(nowTime.str(), c.nowTime) << c.formatted;
+        EXPECT_EQ(stepAlarmTime(nowTime, true).str(), c.stepped) << c.formatted;
     }
-}
-
-// Numbers typed or read from the settings file: decimal in 32 bits, or "$" and hex.
-TEST(ClockText, NumbersAreDecimalOrDollarHexWithin32Bits) {
-    struct Case {
-        const char* text;
-        std::optional<int> value;
-    } cases[] = {{"$1F", 31},        {" -12", -12},      {"2147483647", 2147483647},
-                 {"2147483648", {}}, {"4294967295", {}}, {"#1F", {}},
-                 {"$", {}},          {"$FFFFFFFF", -1},  {"12x", {}}};
-    for (const Case& c : cases) EXPECT_EQ(tryStrToInt(c.text), c.value) << c.text;
 }
 
 // End points cut toward zero in extended precision, where the drawn faces have them.

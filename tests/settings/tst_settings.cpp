@@ -9,22 +9,33 @@
 #include "testfiles.h"
 
 #include <QClipboard>
-#include <QCursor>
 #include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
-#include <QToolTip>
-#include <QWindow>
 
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <functional>
 #include <thread>
+
+// While this is set, the system refuses the program new threads, as it does one that
+// has run out of processes.
+static std::atomic<bool> g_refuseThreads = false;
+
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes,
+                              void* (*run)(void*), void* argument) noexcept {
+    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+    static const auto create = reinterpret_cast<Create>(::dlsym(RTLD_NEXT, "pthread_create"));
+    return g_refuseThreads ? EAGAIN : create(thread, attributes, run, argument);
+}
 
 namespace {
 
@@ -134,8 +145,9 @@ TEST_F(Settings, TheAlarmRingsTheSoundChosenAfterAMissingOne) {
 }
 
 // A sound named in a settings file from Windows is found as Windows finds it, at start
-// and again when the same name is confirmed in the settings window; the alarm then
-// rings it, and the name goes back to the file as its own bytes.
+// and again when the same name is confirmed in the settings window, also where Shift-JIS
+// looks like UTF-8 or has a trail byte "\"; the alarm then rings it, and the name goes
+// back to the file as its own bytes.
 TEST_F(Settings, ASoundNamedTheWindowsWayRings) {
     const std::string sjis = "\x83\x5C\x95\x5C.wav";  // ソ表.wav: both trail bytes are "\\"
     const struct {
@@ -145,6 +157,8 @@ TEST_F(Settings, ASoundNamedTheWindowsWayRings) {
     } cases[] = {
         {sjis, "ソ表.wav", "ソ表.wav"},
         {sjis, sjis, "ソ表.wav"},
+        {"c:\\x\\" + sjis, "media/" + sjis, "c:\\x\\ソ表.wav"},
+        {"\xC0\xB2.wav", "ﾀｲ.wav", "ﾀｲ.wav"},  // ﾀｲ: in the form of UTF-8, but overlong
         {"c:\\windows\\media\\TADA.WAV", "media/tada.wav", "c:\\windows\\media\\TADA.WAV"}};
     const auto wav = makeWav16(std::vector<std::int16_t>(22050, 1000), 1, 22050);
     for (const auto& c : cases) {
@@ -169,6 +183,17 @@ TEST_F(Settings, ASoundNamedTheWindowsWayRings) {
         platform.ringing.clear();
         ::unlink(file.c_str());  // a name no QString holds
     }
+}
+
+// A sound that cannot be opened for another reason than its file is no missing file:
+// the error box says what went wrong.
+TEST_F(Settings, OnlyTheSoundsOwnFailureIsAMissingFile) {
+    writeSound();
+    start();
+    inSettings([] { g_refuseThreads = true; });
+    g_refuseThreads = false;
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_EQ(platform.errors, std::vector{QStringLiteral("Resource temporarily unavailable")});
 }
 
 // A FIFO named as the sound hangs nothing: at start, and chosen in the settings window,
@@ -236,32 +261,62 @@ TEST_F(Settings, AFileItWillNotWriteStaysAsItIs) {
     }
 }
 
+// A settings file the user keeps elsewhere through a link, private, in UTF-16 with a
+// stray last byte and no line break after its last line: the close writes into that
+// file, and the link, the file's permissions and the bytes not changed stay.
+TEST_F(Settings, ClosingKeepsTheFileAsTheUserKeepsIt) {
+    ::umask(022);  // new files would be readable by all
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("mine")));
+    const QString mine = path("mine/settings.ini");
+    put(mine, utf16(u"[SETUP]\r\nHINT=0") + "!");
+    ASSERT_EQ(::chmod(mine.toLocal8Bit().constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(mine, path("pipiron.ini")));
+    start();
+    EXPECT_FALSE(Form3->CheckHint->isChecked());
+    const std::string saved = utf16(
+        u"[SETUP]\r\nHINT=0\r\nMINI=0\r\nCOLOR=2\r\nWAVFILE=c:\\windows\\media\\tada.wav\r\n");
+    EXPECT_EQ(closed("mine/settings.ini"), saved + "!");
+    EXPECT_TRUE(QFileInfo(path("pipiron.ini")).isSymLink());
+    struct stat st {};
+    ASSERT_EQ(::stat(mine.toLocal8Bit().constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
 // A portable copy keeps its settings beside itself while its folder takes files; an
 // installed one, or one whose folder takes none (though access() says it would),
-// keeps them in the configuration folder and reads the file beside it until then.
+// keeps them in the configuration folder, made when they are first saved there, and
+// reads the file beside it until then. A relative $XDG_CONFIG_HOME counts for nothing.
 TEST_F(Settings, EachCopyKeepsItsSettingsWhereItCanWriteThem) {
-    const QString full = path("full"), config = path("config");
+    const QString full = path("full"), config = path("config"), home = path("home");
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("full")));
     if (::mount("tmpfs", full.toLocal8Bit().constData(), "tmpfs", 0, "nr_inodes=1") != 0)
         GTEST_SKIP() << "cannot mount a full disk here";
-    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    const QByteArray homeBefore = qgetenv("HOME");
+    qputenv("HOME", home.toUtf8());
     const std::string mine = "; mine\r\n[SETUP]\r\nHINT=0\r\n";
     const struct {
         const char* program;
         bool installed;
+        QString xdg;
         const char* file;  // where the settings are saved
         std::string saved;
-    } cases[] = {{"pipiron.bin", false, "pipiron.ini", mine},
-                 {"pipiron", true, "config/pipiron/pipiron.ini", mine},
-                 {"full/pipiron", false, "config/pipiron/pipiron.ini", "[SETUP]\r\nHINT=1\r\n"}};
+    } cases[] = {
+        {"pipiron.bin", false, config, "pipiron.ini", mine},
+        {"pipiron", true, config, "config/pipiron/pipiron.ini", mine},
+        {"pipiron", true, QDir::current().relativeFilePath(config),
+         "home/.config/pipiron/pipiron.ini", mine},
+        {"full/pipiron", false, config, "config/pipiron/pipiron.ini", "[SETUP]\r\nHINT=1\r\n"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.program);
+        SCOPED_TRACE(c.file);
         QDir(config).removeRecursively();
+        QDir(home).removeRecursively();
         QFile::remove(path(kInstalledMarker));
         if (c.installed) put(path(kInstalledMarker), "");
         put(path("pipiron.ini"), mine);
+        qputenv("XDG_CONFIG_HOME", c.xdg.toUtf8());
         platform.exe = path(c.program);
         start();
+        EXPECT_FALSE(QFileInfo::exists(config) || QFileInfo::exists(home)) << "made at start";
         EXPECT_EQ(Form3->CheckHint->isChecked(), c.saved != mine);
         EXPECT_EQ(closed(c.file),
                   c.saved + "MINI=0\r\nCOLOR=2\r\nWAVFILE=c:\\windows\\media\\tada.wav\r\n");
@@ -271,24 +326,7 @@ TEST_F(Settings, EachCopyKeepsItsSettingsWhereItCanWriteThem) {
     }
     ::umount2(full.toLocal8Bit().constData(), MNT_DETACH);
     qunsetenv("XDG_CONFIG_HOME");
-}
-
-// Hints show only while they are switched on.
-TEST_F(Settings, HintsShowOnlyWhenSwitchedOn) {
-    for (const bool on : {true, false}) {
-        startWith(on ? "" : "[SETUP]\r\nHINT=0\r\n");
-        Form1->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1, 30000));
-        // Another control each time: a move to where the pointer already is is no move.
-        QWidget* control = on ? Form1->BtnUp : Form1->BtnDown;
-        QCursor::setPos(control->mapToGlobal(QPoint(4, 4)));
-        QTest::mouseMove(Form1->windowHandle(), control->mapTo(Form1, QPoint(4, 4)));
-        for (int waited = 0; !QToolTip::isVisible() && waited < (on ? 5000 : 500); waited += 20)
-            QTest::qWait(20);
-        EXPECT_EQ(QToolTip::isVisible(), on);
-        QToolTip::hideText();
-        windows.reset();
-    }
+    qputenv("HOME", homeBefore);
 }
 
 // Help opens the help file of the program's name, else a page of that name, else the

@@ -385,16 +385,12 @@ TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
     QProcess& bus = desktop.launch("dbus-daemon", {"--session", "--print-address=1", "--nofork"});
     ASSERT_TRUE(bus.waitForReadyRead(5000));
     const QString busAddress = bus.readLine().trimmed();
-    QDBusConnection service = QDBusConnection::connectToBus(busAddress, "service");
-    FakeDesktop attention;
-    ASSERT_TRUE(service.registerVirtualObject("/", &attention, QDBusConnection::SubPath) &&
-                service.registerService("org.freedesktop.Notifications") &&
-                service.registerService("org.freedesktop.portal.Desktop"));
+    FakeDesktop attention(busAddress);
+    ASSERT_TRUE(attention.serving);
     const auto calls = [&](const QString& member, qsizetype count) {
-        (void)QTest::qWaitFor([&] { return attention.calls.value(member).size() >= count; },
-                              kPatience);
-        return attention.calls.value(member);
+        return attention.waitFor(member, count, kPatience);
     };
+
     // The bells of the X server, as xkbevd reports them.
     QProcess& xkbevd = desktop.launch("xkbevd", {"-cfg", "/dev/stdin"});
     xkbevd.write("Bell() shell \"true\"\n");
@@ -447,9 +443,7 @@ TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
     // leaves nothing behind on the desktop when the session ends it.
     for (const uint id : {40u, 41u}) {
         EXPECT_TRUE(attention.calls.value("Close").isEmpty());
-        service.send(QDBusMessage::createSignal("/org/freedesktop/Notifications",
-                                                "org.freedesktop.Notifications", "ActionInvoked")
-                     << id << QString("off"));
+        attention.invoke(id, "off");
         QTest::qWait(300);
     }
     EXPECT_EQ(calls("Close", 1), QList<QVariantList>{{"/request/1"}});
@@ -463,7 +457,6 @@ TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
     EXPECT_FALSE(QFile::exists(copy.ini)) << "saved a second time";
     EXPECT_EQ(calls("CloseNotification", 2), (QList<QVariantList>{{41u}, {42u}}));
     EXPECT_EQ(calls("Close", 2), (QList<QVariantList>{{"/request/1"}, {"/request/2"}}));
-    QDBusConnection::disconnectFromBus("service");
 }
 
 // The user types in another program while the alarm rings: the ringing window comes

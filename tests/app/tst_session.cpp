@@ -82,14 +82,10 @@ TEST(DesktopAttentionTest, TellsTheDesktopAndLeavesNothingBehind) {
     bus.start("dbus-daemon", {"--session", "--print-address=1", "--nofork"});
     ASSERT_TRUE(bus.waitForReadyRead(10000));
     const QString address = bus.readLine().trimmed();
-    QDBusConnection service = QDBusConnection::connectToBus(address, "service");
-    FakeDesktop desktop;
-    ASSERT_TRUE(service.registerVirtualObject("/", &desktop, QDBusConnection::SubPath) &&
-                service.registerService("org.freedesktop.Notifications") &&
-                service.registerService("org.freedesktop.portal.Desktop"));
+    FakeDesktop desktop(address);
+    ASSERT_TRUE(desktop.serving);
     const auto calls = [&](const char* member, qsizetype count) {
-        (void)QTest::qWaitFor([&] { return desktop.calls.value(member).size() >= count; });
-        return desktop.calls.value(member);
+        return desktop.waitFor(member, count);
     };
     const auto notice = [&](int n) {
         const QVariantList call = calls("Notify", n + 1).value(n);
@@ -104,9 +100,7 @@ TEST(DesktopAttentionTest, TellsTheDesktopAndLeavesNothingBehind) {
         EXPECT_EQ(notice(0),
                   std::tuple(QString("アラーム 07:00"), QStringList{"off", "アラームＯＦＦ"}, 2));
         QTest::qWait(200);  // the service's answer: id 41
-        service.send(QDBusMessage::createSignal("/org/freedesktop/Notifications",
-                                                "org.freedesktop.Notifications", "ActionInvoked")
-                     << 41u << QString("off"));
+        desktop.invoke(41, "off");
         EXPECT_TRUE(off.wait(5000));
         attention.alarmRang("07:00");
         EXPECT_EQ(calls("CloseNotification", 1), QList<QVariantList>{{41u}});
@@ -121,7 +115,6 @@ TEST(DesktopAttentionTest, TellsTheDesktopAndLeavesNothingBehind) {
     }
     EXPECT_EQ(calls("CloseNotification", 2).value(1), QVariantList{44u});
     QDBusConnection::disconnectFromBus("program");
-    QDBusConnection::disconnectFromBus("service");
     bus.kill();
     bus.waitForFinished();
 }

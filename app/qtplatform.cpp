@@ -117,15 +117,15 @@ void QtPlatform::messageBeep(unsigned type) {
 void QtPlatform::setForegroundWindow(QWidget* window) {
     if (!window) return;
     // The keyboard stays with the program the user is typing in: a key meant
-    // for it must never reach the switch. Only a program that has the keyboard
-    // already may move it to the ringing window.
+    // for it must never reach the switch. Nothing here asks for it: whether this
+    // program still has it is known only once its events are read, and a user
+    // who has just gone to another program would lose keys to the ringing window.
     if (window->isHidden()) window->show();
     window->raise();
     // A question or window open over it stays in front (without a window manager
     // nothing else keeps it there).
     if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != window)
         modal->raise();
-    if (QGuiApplication::applicationState() == Qt::ApplicationActive) window->activateWindow();
     // Where the desktop refuses to raise (Wayland), the window is marked urgent.
     QApplication::alert(window);
 }

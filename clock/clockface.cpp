@@ -17,10 +17,11 @@ const QRect kClockRect(0, 0, kFaceSize, kFaceSize);
 QImage loadPicture(QStringView name) {
     QImage picture = programImage(name);
     if (picture.isNull()) throw AppError(name.toString().toStdString() + " cannot be read");
-    return picture.convertToFormat(QImage::Format_RGB32);
+    return picture;
 }
 
-// The pictures as loaded are already in this form; anything else is converted.
+// The drawing reads RGB32 pixels of the clock's size; the stored pictures are converted
+// for the moment of the drawing.
 QImage asFacePicture(const QImage& picture) {
     if (picture.format() == QImage::Format_RGB32 && picture.size() == kClockRect.size()) {
         return picture;
@@ -67,12 +68,6 @@ void drawHands(QImage& bk, int hour, int minute) {
     painter.setRenderHint(QPainter::Antialiasing, false);
     drawHand(painter, hourHandEnd(hour, minute), kHourHandWidth);
     drawHand(painter, minuteHandEnd(minute), kMinuteHandWidth);
-}
-
-void copyFace(QImage& destination, const QImage& source) {
-    QPainter painter(&destination);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(kClockRect, source, kClockRect);
 }
 
 const QImage& BlankFace::get(const ClockPictures& pictures, QColor windowColour) {

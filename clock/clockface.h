@@ -12,7 +12,8 @@ struct ClockPictures {
 
 inline constexpr int kFaceSize = 128;
 
-// Loads both pictures from the compiled-in resources, as Format_RGB32.
+// Loads both pictures from the compiled-in resources, in their stored palette form
+// (a quarter of RGB32's size): they are read only to draw a window colour's blank face.
 ClockPictures loadClockPictures();
 
 // A blank 128 by 128 Format_RGB32 image, as a face control creates on first use.
@@ -40,6 +41,3 @@ void drawHands(QImage& bk, int hour, int minute);
 // Whether two faces drawn here show the same pixels; quicker than QImage's own
 // comparison, which masks every pixel of an RGB32 image.
 bool sameFace(const QImage& first, const QImage& second);
-
-// SRCCOPY of the whole ClockRect from one face image to another.
-void copyFace(QImage& destination, const QImage& source);

@@ -119,8 +119,8 @@ void TForm1::FormCreate() {
     Timer1Timer();
     AlarmTime = NowTime;
     LblSet->setText(QString::fromStdString(AlarmTime.str()));
-    copyFace(ImgSet->canvas(), ImgNow->canvas());
-    ImgSet->changed();
+    // The two faces share one picture until either is drawn again.
+    ImgSet->setPicture(ImgNow->picture());
     ShowSwitch(false);
     BtnSet->setFocus();
     scheduleTick();
@@ -357,8 +357,9 @@ void TForm1::DrawClock(bool setFace, const TimeText& time) {
     TImage* face = setFace ? ImgSet : ImgNow;
     // An unchanged face is not pushed to the screen again.
     if (sameFace(face->picture(), ImgBK->canvas())) return;
-    copyFace(face->canvas(), ImgBK->canvas());
-    face->changed();
+    // The face takes the drawn picture itself: the next DrawFace gives ImgBK the blank
+    // face again, so no third copy of a face stays in memory.
+    face->setPicture(ImgBK->canvas());
 }
 
 // ---- setting the alarm time ----

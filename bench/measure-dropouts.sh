@@ -13,7 +13,7 @@
 # its last: a sweep at half scale is never silent for more than two samples.
 # Output, tab-separated, one line per player:
 #   player  gaps>5ms  gaps>1ms  longest(ms)  heard(s)  load(1 min, at the end)
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 RATE=44100
 
@@ -38,7 +38,7 @@ record() {
         2>>"$BENCH_TMP/programs.log" &
     local parec=$!
     sleep 0.5
-    "$@"
+    "$@" || true  # timeout cuts paplay short on purpose
     sleep 0.5
     kill "$parec" 2>/dev/null || true
     wait "$parec" 2>/dev/null || true
@@ -59,7 +59,7 @@ ring() {
     BENCH_PIDS+=("$pid")
     window=$(bench_main_window "$XVFB_DISPLAY" wav) && [[ -n $window ]] &&
         bench_arm_next_minute "$window" || echo "ぴぴろん: not armed" >&2
-    sleep "$(awk -v t="$BENCH_ALARM_AT" -v now="$(date +%s.%N)" 'BEGIN { print t + 61 - now }')"
+    sleep "$(awk -v t="$BENCH_ALARM_AT" -v now="$(date +%s.%N)" 'BEGIN { w = t + 61 - now; print (w > 0 ? w : 0) }')"
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
 }

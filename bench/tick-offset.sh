@@ -27,7 +27,7 @@
 # 500 or more (a tick before the second). Output, tab-separated:
 #   label  method  ticks  min  median  p95  max   (offsets in ms)
 # The raw offsets are kept in OFFSETS_FILE, the log or trace beside it.
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 WARMUP=${WARMUP:-5}
 DURATION=${DURATION:-180}
@@ -72,7 +72,7 @@ case $METHOD in
         [[ -n ${started:-} ]] || bench_start "$XVFB_DISPLAY" $program || exit 1
         sleep "$WARMUP"
         timerfds=$(for fd in /proc/"$STARTED_PID"/fd/*; do
-            [[ $(readlink "$fd") == *timerfd* ]] && printf '%s ' "${fd##*/}"
+            if [[ $(readlink "$fd") == *timerfd* ]]; then printf '%s ' "${fd##*/}"; fi
         done)
         strace -p "$STARTED_PID" -e trace=poll,ppoll,read -e signal=none -tt -T -o "$raw" \
             2>/dev/null &

@@ -13,7 +13,7 @@
 # its tick count are instructions per tick (Ir). The dumps stay in
 # $BUILD_DIR/bench-results/ for callgrind_annotate, which shows what costs.
 # Output, tab-separated: kind  ticks  instructions per tick
-set -u
+set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 N=${1:-50}
 OUT=$BENCH_OUT

@@ -1,6 +1,5 @@
 #include "windowfixture.h"
 
-#include "app/helpdocument.h"
 #include "app/qtplatform.h"
 
 #include <QAction>
@@ -70,14 +69,6 @@ TEST_F(WindowTest, EveryWayOutAsksTheSameQuestionWhileArmed) {
         EXPECT_EQ(Form1->isVisible(), !ends);
         windows.reset();
     }
-}
-
-// Once the settings are read, messages carry the program's own name.
-TEST_F(WindowTest, MessagesCarryTheProgramsName) {
-    start();
-    Form1->Setting->trigger();  // the sound file is still missing
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messageTitles.back(), "ぴぴろん");
 }
 
 // The warning stands over the window the user acted in (transient for it, a child surface

@@ -118,9 +118,10 @@ TEST_F(Settings, ClosingSavesWhatTheSettingsWindowShows) {
     }
 }
 
-// A sound that cannot be opened is told with the exclamation beep and a message;
-// one chosen in the settings window then rings, found under media/ beside the
-// program when the name has a drive letter; a missing one chosen while it rings beeps.
+// A sound that cannot be opened is told with the exclamation beep and a message, under
+// the program's own name once the settings are read; one chosen in the settings window
+// then rings, found under media/ beside the program when the name has a drive letter; a
+// missing one chosen while it rings beeps.
 TEST_F(Settings, TheAlarmRingsTheSoundChosenAfterAMissingOne) {
     const auto wav = makeWav16(std::vector<std::int16_t>(4410, 1000), 1, 22050);
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("media")));
@@ -140,6 +141,7 @@ TEST_F(Settings, TheAlarmRingsTheSoundChosenAfterAMissingOne) {
     platform.onMessage = [this] { tickSeconds(2); };
     inSettings([] { type("gone.wav"); });
     EXPECT_EQ(platform.messages.size(), 2u);
+    EXPECT_EQ(platform.messageTitles.back(), "ぴぴろん");
     EXPECT_TRUE(platform.errors.empty());
     EXPECT_EQ(platform.beeps, (std::vector<unsigned>{48, 48, 0, 0}));
 }

@@ -19,11 +19,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Whether the picture paints every pixel of the control.
-    void coverWhenOpaque();
-
     QImage m_picture;
 };

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <algorithm>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -59,15 +58,12 @@ public:
     std::vector<QString> messages;
     std::vector<QString> messageTitles;
     std::vector<QString> errors;
-    std::vector<QWidget*> modals;
     std::function<void(QWidget*)> onModal;  // acts inside the modal showing
     std::function<void()> onMessage;        // acts while a message box is up
     int quits = 0;
     QString exe = QStringLiteral("/nonexistent/pipiron");
     std::vector<std::tuple<QString, unsigned, unsigned>> helps;
     std::vector<QString> ringing;
-    int silenced = 0;
-    std::vector<bool> armed;
     std::vector<QString> rang;
     std::vector<QString> missed;
 
@@ -86,9 +82,6 @@ public:
         const int rest = int(total - day * 86400LL);
         now = {rest / 3600, rest / 60 % 60, rest % 60, 0, day};
         if (tickTimer) tickTimer->clockMoved(localTime().epochSecond, false);
-    }
-    std::size_t beepsOf(unsigned type) const {
-        return std::size_t(std::count(beeps.begin(), beeps.end(), type));
     }
 
     LocalTime localTime() override {
@@ -116,7 +109,6 @@ public:
     }
     void showError(const QString& message) override { errors.push_back(message); }
     void showModal(QWidget* window) override {
-        modals.push_back(window);
         window->show();
         if (onModal) onModal(window);
         // Whatever the test left open, the user closes now.
@@ -128,8 +120,8 @@ public:
         helps.emplace_back(file, command, data);
     }
     void alarmRinging(const QString& alarmTime) override { ringing.push_back(alarmTime); }
-    void alarmSilenced() override { ++silenced; }
-    void setAlarmArmed(bool on) override { armed.push_back(on); }
+    void alarmSilenced() override {}
+    void setAlarmArmed(bool) override {}
     void alarmRang(const QString& alarmTime) override { rang.push_back(alarmTime); }
     void alarmMissed(const QString& alarmTime) override { missed.push_back(alarmTime); }
 };

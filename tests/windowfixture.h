@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/windowset.h"
-#include "controls/imagecontrol.h"
 #include "clock/mainwindow.h"
+#include "controls/imagecontrol.h"
 #include "fakeplatform.h"
 #include "mini/miniwindow.h"
 #include "settings/aboutwindow.h"
@@ -39,8 +39,9 @@ protected:
         if (loadSettings) Form1->LoadSettings();
     }
 
-    // Start-up with the settings loaded, the timer left to wake the tick on the fake clock.
-    void startTicking() {
+    // Start-up at that time with the settings loaded; the timer wakes the tick on the fake clock.
+    void startTicking(int hour, int minute, int second) {
+        platform.setTime(hour, minute, second);
         windows = std::make_unique<WindowSet>(platform);
         Form1->LoadSettings();
     }
@@ -49,18 +50,11 @@ protected:
 
     // One tick of the timer, then the clock moves on by a second.
     void tickSeconds(int seconds) {
-        for (int i = 0; i < seconds; ++i) {
-            Form1->Timer1Timer();
-            platform.advance(1);
-        }
+        for (int i = 0; i < seconds; ++i) Form1->Timer1Timer(), platform.advance(1);
     }
-
     // The clock moves on second by second, and the program's own timer wakes the tick.
     void passSeconds(int seconds) {
-        for (int i = 0; i < seconds; ++i) {
-            platform.advance(1);
-            QCoreApplication::processEvents();
-        }
+        for (int i = 0; i < seconds; ++i) platform.advance(1), QCoreApplication::processEvents();
     }
     // The seconds the program sleeps before its next tick.
     long long sleepsFor() {
@@ -77,9 +71,17 @@ protected:
                         {reinterpret_cast<const char*>(wav.data()), wav.size()}));
     }
 
-    std::string now() const { return Form1->NowTime.str(); }
     std::string alarm() const { return Form1->AlarmTime.str(); }
     std::string lblSet() const { return Form1->LblSet->text().toStdString(); }
+    static bool armed() { return Form1->BtnSet->text() == QStringLiteral("ON"); }
+    // Which of the mini timer's icons show: "1" resting, "2" hopping, "3" flashing.
+    static std::string icons() {
+        std::string shown;
+        for (const auto& [icon, name] :
+             {std::pair{Form4->ImgTimer1, '1'}, {Form4->ImgTimer2, '2'}, {Form4->ImgTimer3, '3'}})
+            if (!icon->isHidden()) shown += name;
+        return shown;
+    }
 
     QTemporaryDir folder;
     FakePlatform platform;

@@ -11,43 +11,27 @@
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
-namespace {
-
-// Which of the mini timer's three icons show: "1" resting, "2" hopping, "3" flashing.
-std::string miniIcons() {
-    std::string shown;
-    for (auto [icon, name] : {std::pair{Form4->ImgTimer1, '1'}, std::pair{Form4->ImgTimer2, '2'},
-                              std::pair{Form4->ImgTimer3, '3'}})
-        if (!icon->isHidden()) shown += name;
-    return shown;
-}
-
-}  // namespace
-
 class AlarmTick : public WindowTest {
 protected:
-    void armAt(const char* alarmTime) {
-        Form1->AlarmTime = alarmTime;
+    void arm() {
+        Form1->AlarmTime = "07:00";
         QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
-        ASSERT_EQ(Form1->BtnSet->text(), QStringLiteral("ON"));
+        ASSERT_TRUE(armed());
         platform.beeps.clear();  // the exclamation for the missing sound file
     }
-    bool armed() const { return Form1->BtnSet->text() == QStringLiteral("ON"); }
     std::vector<QString> alarm7() const { return {QStringLiteral("07:00")}; }
 };
 
-// Armed, the program wakes at second 58 to make the sound ready. Without a sound
-// device the prepared sound knows it at once: the ring beeps the desktop's way from
-// its first tick.
+// Armed, the program wakes at second 58 to make the sound ready; without a sound device
+// it knows then, and the ring beeps the desktop's way from its first tick.
 TEST_F(AlarmTick, WithoutASoundDeviceThePreparedRingBeeps) {
     ::setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
     // A device that an earlier preparation opened is let go first.
     ASSERT_TRUE(QTest::qWaitFor([] { return !AudioEngine::instance().deviceOpen(); }, 60000));
     writeSound();
-    platform.setTime(6, 58, 59);
-    startTicking();
+    startTicking(6, 58, 59);
     ASSERT_TRUE(Form1->WavReady);
-    armAt("07:00");
+    arm();
     passSeconds(59);
     AudioEngine::instance().sync();
     EXPECT_TRUE(platform.beeps.empty());
@@ -58,13 +42,11 @@ TEST_F(AlarmTick, WithoutASoundDeviceThePreparedRingBeeps) {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
-// Armed, the program sleeps until its next minute; a clock that is set wakes it at
-// once: a jump into the alarm minute rings within a second, one out of it ends the
-// ring and the switch goes OFF.
+// Armed, the program sleeps until its next minute; a clock that is set wakes it at once:
+// a jump into the alarm minute rings within a second, one out of it switches OFF.
 TEST_F(AlarmTick, AClockSetWakesTheSleepingTick) {
-    platform.setTime(6, 30, 10);
-    startTicking();
-    armAt("07:00");
+    startTicking(6, 30, 10);
+    arm();
     passSeconds(1);
     ASSERT_EQ(sleepsFor(), 49);
 
@@ -82,14 +64,12 @@ TEST_F(AlarmTick, AClockSetWakesTheSleepingTick) {
     EXPECT_EQ(sleepsFor(), 39);
 }
 
-// The armed alarm rings every second of its minute, each time bringing the window
-// forward, then switches itself off and leaves a trace; with the switch OFF that
-// minute is silent. Switched OFF from the notification, it leaves no trace. The
-// program's own timer wakes it for all of that.
+// The armed alarm rings every second of its minute, each time bringing the window forward,
+// then switches itself OFF and leaves a trace; OFF, the minute is silent; switched OFF from
+// the notification, it leaves no trace. The program's own timer wakes it for all of that.
 TEST_F(AlarmTick, RingsItsWholeMinuteThenSwitchesOff) {
-    platform.setTime(6, 59, 58);
-    startTicking();
-    armAt("07:00");
+    startTicking(6, 59, 58);
+    arm();
     const QImage face = Form1->ImgNow->grab().toImage();
     passSeconds(1);
     EXPECT_TRUE(platform.beeps.empty());
@@ -108,14 +88,13 @@ TEST_F(AlarmTick, RingsItsWholeMinuteThenSwitchesOff) {
     passSeconds(5);
     EXPECT_EQ(platform.beeps.size(), 60u);
 
-    // The day after, armed inside the alarm minute while the program slept: it rings
-    // from the next second on. Switched OFF from the notification, whose button never arms.
+    // Armed inside the alarm minute: it rings from the next second on, until the
+    // notification's button switches it OFF (never ON).
     platform.now = {7, 0, 0, 0, 2};
     passSeconds(1);
-    armAt("07:00");
+    arm();
     passSeconds(4);
     platform.onAlarmOffRequested();
-    EXPECT_FALSE(armed());
     platform.onAlarmOffRequested();
     EXPECT_FALSE(armed());
     passSeconds(60);
@@ -124,7 +103,7 @@ TEST_F(AlarmTick, RingsItsWholeMinuteThenSwitchesOff) {
 
     // Then the clock is set over the alarm minute: nothing rings late, the desktop is told.
     platform.now = {6, 59, 57, 0, 3};
-    armAt("07:00");
+    arm();
     passSeconds(2);
     EXPECT_TRUE(platform.missed.empty());
     platform.setTime(7, 1, 0);
@@ -140,21 +119,16 @@ TEST_F(AlarmTick, RingsItsWholeMinuteThenSwitchesOff) {
     EXPECT_EQ(platform.missed, alarm7());
 }
 
-// With the mini timer asked for, arming switches to it: it hops while armed, flashes
-// while ringing, and its label follows the clock; the timer wakes it every second for
-// that, and once it rests, at the next minute only.
+// With the mini timer asked for, arming switches to it: it hops while armed, flashes while
+// ringing, its label follows the clock; the timer wakes it every second, at rest each minute.
 TEST_F(AlarmTick, TheMiniTimerHopsFlashesAndFollowsTheClock) {
-    platform.setTime(6, 59, 58);
-    startTicking();
+    startTicking(6, 59, 58);
     Form3->CheckTop->setChecked(true);
-    std::string icons;
+    std::string seen;
     QString label;
     platform.onModal = [&](QWidget* window) {
         if (window != Form4) return;
-        for (int i = 0; i < 63; ++i) {
-            passSeconds(1);
-            icons += miniIcons() + ' ';
-        }
+        for (int i = 0; i < 63; ++i) passSeconds(1), seen += icons() + ' ';
         label = Form4->LblTimer->text();
         EXPECT_EQ(sleepsFor(), 59);
     };
@@ -162,7 +136,7 @@ TEST_F(AlarmTick, TheMiniTimerHopsFlashesAndFollowsTheClock) {
     QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
     std::string ringing;
     for (int i = 0; i < 30; ++i) ringing += "1 3 ";
-    EXPECT_EQ(icons, "2 " + ringing + "1 1 ");
+    EXPECT_EQ(seen, "2 " + ringing + "1 1 ");
     EXPECT_EQ(label, QStringLiteral("07:01"));
     EXPECT_EQ(platform.foreground, std::vector<QWidget*>(60, Form4));
 }

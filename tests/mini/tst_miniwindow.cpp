@@ -8,15 +8,6 @@
 
 namespace {
 
-// Which of the three icons show, as "1", "2", "3", "13"...
-std::string icons() {
-    std::string shown;
-    for (const auto& [image, name] :
-         {std::pair{Form4->ImgTimer1, '1'}, {Form4->ImgTimer2, '2'}, {Form4->ImgTimer3, '3'}})
-        if (!image->isHidden()) shown += name;
-    return shown;
-}
-
 // What the menu offers once opened; it opens 10 pixels right of and below the corner.
 std::string menu() {
     QString offered;

@@ -8,8 +8,6 @@
 #include "sound/wavlayout.h"
 #include "sound/wavwriter.h"
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -34,19 +32,13 @@ const QString g_heard = g_folder.filePath(QStringLiteral("heard.raw"));
 const bool g_disk =
     qputenv("SDL_AUDIODRIVER", "disk") && qputenv("SDL_DISKAUDIOFILE", g_heard.toLocal8Bit());
 
-bool deviceOpen() {
-    return AudioEngine::instance().deviceOpen();
-}
-
 // The output from byte `from` on, once `ms` of it are written, one letter per 20 ms:
 // '.' silence, 'a' the 300 Hz tone, 'b' the 700 Hz tone, 'l' the exclamation beep,
 // 'h' the default beep, '?' anything else.
 std::string heard(qint64 from, int ms) {
     constexpr int kWindow = 882;
     const qint64 bytes = qint64(ms) * 44100 / 1000 * 4;
-    QElapsedTimer waited;
-    waited.start();
-    while (QFileInfo(g_heard).size() < from + bytes && waited.elapsed() < 10000) QTest::qWait(10);
+    (void)QTest::qWaitFor([&] { return QFileInfo(g_heard).size() >= from + bytes; }, 10000);
     QFile file(g_heard);
     if (!file.open(QIODevice::ReadOnly) || !file.seek(from / 4 * 4)) return "no output";
     const QByteArray raw = file.read(bytes);
@@ -71,13 +63,6 @@ std::string heard(qint64 from, int ms) {
                                            : 'h';
     }
     return track;
-}
-
-template <typename Done>
-void waitUntil(Done done) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < 10000) QTest::qWait(20);
 }
 
 // A mono 16-bit sound of `seconds` of 300 Hz, then `more` seconds of 700 Hz.
@@ -194,7 +179,7 @@ TEST_F(Player, PlayStopAndSeekToStartAreHeardAtOnce) {
     ASSERT_TRUE(QFile::remove(QString::fromStdString(m_player.FileName)));
     const auto play = [this] { EXPECT_TRUE(m_player.Play()); };
     EXPECT_TRUE(hears(after(play), 'a', 'b'));
-    waitUntil([this] { return m_player.position() > 0.7; });
+    EXPECT_TRUE(QTest::qWaitFor([this] { return m_player.position() > 0.7; }, 10000));
     EXPECT_TRUE(hears(after(play), 'b', 'a'));
     // Each silences it at once, the sound playing; Play goes on after Stop, starts over
     // after SeekToStart.
@@ -207,7 +192,7 @@ TEST_F(Player, PlayStopAndSeekToStartAreHeardAtOnce) {
     open("short.wav", sound(0.2));
     for (int again = 0; again < 2; ++again) {
         EXPECT_TRUE(hears(after(play), 'a')) << again;
-        waitUntil([this] { return !m_player.isPlaying(); });
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !m_player.isPlaying(); }, 10000));
     }
     // A file that cannot be opened, chosen while the sound plays, stops it for good.
     open("long.wav", sound(3));
@@ -232,12 +217,13 @@ TEST_F(Player, ASoundThatCannotBeReadRingsAsTheDefaultBeep) {
 // finds no device is told, so that the desktop beeps instead, and the next beep tries
 // the device again: once it opens, the sound rings again.
 TEST_F(Player, TheDeviceIsLetGoOnceQuietAndTriedAgainAfterItFailed) {
+    AudioEngine& engine = AudioEngine::instance();
     open("short.wav", sound(0.2));
-    EXPECT_FALSE(AudioEngine::instance().soundHeld());
+    EXPECT_FALSE(engine.soundHeld());
     EXPECT_TRUE(m_player.Play());
-    AudioEngine::instance().sync();
-    EXPECT_TRUE(deviceOpen());
-    EXPECT_TRUE(AudioEngine::instance().soundHeld());
+    engine.sync();
+    EXPECT_TRUE(engine.deviceOpen());
+    EXPECT_TRUE(engine.soundHeld());
     // SDL, now up, left SIGTERM and SIGINT to the program: its own handlers save the
     // settings when the session or kill ends it.
     for (int signal : {SIGTERM, SIGINT}) {
@@ -245,22 +231,21 @@ TEST_F(Player, TheDeviceIsLetGoOnceQuietAndTriedAgainAfterItFailed) {
         ::sigaction(signal, nullptr, &action);
         EXPECT_EQ(action.sa_handler, SIG_DFL) << signal;
     }
-    waitUntil([] { return !deviceOpen(); });
-    ASSERT_FALSE(deviceOpen()) << "the device is held";
-    EXPECT_FALSE(AudioEngine::instance().soundHeld());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.deviceOpen(); }, 10000)) << "device held";
+    EXPECT_FALSE(engine.soundHeld());
     std::atomic<int> unheard = 0;
-    AudioEngine::instance().setUnheardHandler([&unheard] { ++unheard; });
+    engine.setUnheardHandler([&unheard] { ++unheard; });
     qputenv("SDL_AUDIODRIVER", "no_such_driver");
     EXPECT_TRUE(m_player.Play());
-    AudioEngine::instance().sync();
+    engine.sync();
     EXPECT_EQ(unheard, 1);
     EXPECT_FALSE(m_player.Play());
     qputenv("SDL_AUDIODRIVER", "disk");
     EXPECT_FALSE(Beeper().beep(0));
-    AudioEngine::instance().sync();
+    engine.sync();
     EXPECT_TRUE(Beeper().beep(0)) << "the device is not tried again";
     EXPECT_TRUE(hears(after([this] { EXPECT_TRUE(m_player.Play()); }), 'a'));
-    AudioEngine::instance().setUnheardHandler(nullptr);
+    engine.setUnheardHandler(nullptr);
 }
 
 }  // namespace

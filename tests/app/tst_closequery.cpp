@@ -7,7 +7,6 @@
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QScopeGuard>
-#include <QTest>
 #include <QWindow>
 
 namespace {

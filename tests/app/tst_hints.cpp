@@ -3,7 +3,6 @@
 #include "app/hintcontroller.h"
 
 #include <QCursor>
-#include <QTest>
 #include <QToolTip>
 #include <QWindow>
 

@@ -8,7 +8,6 @@
 #include <QDBusArgument>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTest>
 
 namespace {
 
@@ -61,9 +60,7 @@ TEST_F(WindowTest, TheSessionAsksOnceAndTheSettingsAreSavedOnce) {
             if (step == Silent) logout.saveYourself(true, LogoutSequence::Interaction::None);
             if (step == Interact) logout.interact();
             if (step == Cancelled) logout.shutdownCancelled();
-            if (step == Remove) {
-                ASSERT_TRUE(QFile::remove(ini));
-            }
+            ASSERT_TRUE(step != Remove || QFile::remove(ini));
         }
         EXPECT_EQ(session.said, c.said);
         EXPECT_EQ(platform.confirmations.size(), c.answers.size());
@@ -84,11 +81,8 @@ TEST(DesktopAttentionTest, TellsTheDesktopAndLeavesNothingBehind) {
     const QString address = bus.readLine().trimmed();
     FakeDesktop desktop(address);
     ASSERT_TRUE(desktop.serving);
-    const auto calls = [&](const char* member, qsizetype count) {
-        return desktop.waitFor(member, count);
-    };
     const auto notice = [&](int n) {
-        const QVariantList call = calls("Notify", n + 1).value(n);
+        const QVariantList call = desktop.waitFor("Notify", n + 1).value(n);
         return std::tuple{call.value(4).toString(), call.value(5).toStringList(),
                           qdbus_cast<QVariantMap>(call.value(6)).value("urgency").toInt()};
     };
@@ -103,17 +97,17 @@ TEST(DesktopAttentionTest, TellsTheDesktopAndLeavesNothingBehind) {
         desktop.invoke(41, "off");
         EXPECT_TRUE(off.wait(5000));
         attention.alarmRang("07:00");
-        EXPECT_EQ(calls("CloseNotification", 1), QList<QVariantList>{{41u}});
+        EXPECT_EQ(desktop.waitFor("CloseNotification", 1), QList<QVariantList>{{41u}});
         EXPECT_EQ(notice(1), std::tuple(QString("アラーム 07:00 が鳴りました"), QStringList{}, 1));
         attention.alarmMissed("07:05");
         EXPECT_EQ(notice(2),
                   std::tuple(QString("アラーム 07:05 は鳴りませんでした"), QStringList{}, 1));
         attention.setArmed(false);
-        EXPECT_EQ(calls("Close", 1), QList<QVariantList>{{"/request/1"}});
+        EXPECT_EQ(desktop.waitFor("Close", 1), QList<QVariantList>{{"/request/1"}});
         attention.alarmStarted("07:10");  // still ringing when the program ends
         QTest::qWait(200);
     }
-    EXPECT_EQ(calls("CloseNotification", 2).value(1), QVariantList{44u});
+    EXPECT_EQ(desktop.waitFor("CloseNotification", 2).value(1), QVariantList{44u});
     QDBusConnection::disconnectFromBus("program");
     bus.kill();
     bus.waitForFinished();

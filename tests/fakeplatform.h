@@ -76,8 +76,7 @@ public:
     }
     // Moves the clock on, into the next days or back into the previous ones.
     void advance(int seconds) {
-        const long long total =
-            ((now.day * 24LL + now.hour) * 60 + now.minute) * 60 + now.second + seconds;
+        const long long total = localTime().epochSecond + seconds;
         const int day = int(total / 86400 - (total % 86400 < 0 ? 1 : 0));
         const int rest = int(total - day * 86400LL);
         now = {rest / 3600, rest / 60 % 60, rest % 60, 0, day};

@@ -24,10 +24,9 @@ public:
 
 }  // namespace
 
-// The window's close box, the menu's 終了 and the mini timer's 終了 all ask, with the
-// exclamation beep, while the switch is ON; only OK ends the program, and only an
-// ending program saves. A 終了 refused is not asked again when the mini timer is left
-// later with 開く.
+// The window's close box, the menu's 終了 and the mini timer's 終了 all ask, with the exclamation
+// beep, while the switch is ON; only OK ends the program, and only an ending program saves. A 終了
+// refused is not asked again when the mini timer is left later with 開く.
 TEST_F(WindowTest, EveryWayOutAsksTheSameQuestionWhileArmed) {
     enum class Way { CloseBox, Menu, Mini };
     const std::tuple<Way, bool, bool> cases[] = {{Way::CloseBox, false, true},

@@ -1,5 +1,4 @@
-// The built program as a user starts it: on a real X11 desktop, worked with the X
-// tools, and ended by the desktop.
+// The built program as a user starts it on a real desktop, worked with the X tools.
 #include "fakedesktop.h"
 #include "settings/testfiles.h"
 
@@ -30,8 +29,7 @@
 
 namespace {
 
-// How long a wait for what the user would see may last: a sanitizer build on a
-// machine busy with other builds starts and draws slowly.
+// How long a wait for what the user would see may last: a busy sanitizer build draws slowly.
 constexpr int kPatience = 90000;
 
 // The program has ended, or ends within a while; `cleanly`: by itself, with success.
@@ -46,8 +44,7 @@ QPoint closeBoxOf(const QRect& bar) {
     return {bar.right() - 1 - box / 2, bar.top() + 2 + box / 2};
 }
 
-// Where the right half of the bar, up to the close box if `withClose`, shows nothing but
-// the bar's own colour: no other button.
+// Whether the bar's right half, up to the close box if `withClose`, shows no other button.
 bool nothingElseOn(const QImage& screen, const QRect& bar, bool withClose) {
     const int end = withClose ? closeBoxOf(bar).x() - bar.height() / 2 - 2 : bar.right();
     const QRgb colour = screen.pixel(bar.topLeft());
@@ -179,9 +176,8 @@ public:
             .convertToFormat(QImage::Format_RGB32);
     }
 
-    // Waits until a window of the program is active whose width matches; gives its
-    // title bar: on Wayland the program's own, which wears the highlight colour while
-    // its window is active, on X11 the window manager's above the window.
+    // Waits until a program window of a matching width is active; gives its title bar: on
+    // Wayland the program's own, in the highlight colour while active, on X11 the manager's.
     QRect activeTitleBar(const std::function<bool(int)>& width, int timeout = kPatience) const {
         QRect bar;
         (void)QTest::qWaitFor(
@@ -193,8 +189,7 @@ public:
         return bar.isValid() && width(bar.width()) ? bar : QRect();
     }
 
-    // Whether the active window's title bar offers nothing but a move and, if
-    // `closable`, a close box.
+    // Whether the active window's title bar offers only a move and, if `closable`, a close box.
     bool offersOnly(const QRect& bar, bool closable) const {
         if (m_shell == Shell::Weston) return nothingElseOn(screen(), bar, closable);
         const QString window = run("xdotool", {"getactivewindow"});
@@ -204,8 +199,7 @@ public:
                    .endsWith(closable ? "0x3, 0x24, 0x1a, 0x0, 0x0" : "0x3, 0x4, 0xa, 0x0, 0x0");
     }
 
-    // Closes the active window as its title bar does: the close box, or the window
-    // manager's key for it.
+    // Closes the active window as its title bar does: the close box, or the manager's key.
     void close(const QRect& bar) const {
         if (m_shell == Shell::Weston)
             click(closeBoxOf(bar));
@@ -286,8 +280,7 @@ private:
     std::list<QProcess> m_processes;
 };
 
-// A copy of the built program in a folder of its own with a settings file beside it,
-// as a user keeps a portable copy.
+// A portable copy of the built program: a folder of its own, a settings file beside it.
 struct ProgramCopy {
     explicit ProgramCopy(const std::string& settings = "[SETUP]\r\nWAVFILE=" PIPIRON_CHIME "\r\n",
                          const QString& name = "pipiron")
@@ -333,8 +326,7 @@ Status newClient(SmsConn connection, SmPointer, unsigned long* mask, SmsCallback
     return 1;
 }
 
-// Takes clients while `owner` lives, reading their messages in the event loop; gives
-// the address for SESSION_MANAGER.
+// Takes clients while `owner` lives, read in the event loop; gives SESSION_MANAGER's address.
 QString listenForSessionClients(QObject* owner) {
     char error[256] = {};
     const IceHostBasedAuthProc anyHost = [](char*) -> Bool { return True; };
@@ -377,10 +369,9 @@ QStringList next(qsizetype count) {
     return std::exchange(said, {});
 }
 
-// A renamed copy with a missing sound file on a machine without a sound device, in a
-// session without a window manager: the start-up message, the desktop's own beep, the
-// notification and the logout inhibition, and the logout that asks once, lets ｷｬﾝｾﾙ
-// cancel it and saves once.
+// A renamed copy with a missing sound, no sound device and no window manager: the start-up
+// message, the desktop's own beep, the notification and the logout inhibition, and the logout
+// that asks once, lets ｷｬﾝｾﾙ cancel it and saves once.
 TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
     ProgramCopy copy("[SETUP]\r\nWAVFILE=missing.wav\r\n", "pipiron.AppImage");
     Desktop desktop;
@@ -544,9 +535,8 @@ class OnEveryDesktop : public ::testing::TestWithParam<Shell> {};
 INSTANTIATE_TEST_SUITE_P(, OnEveryDesktop, ::testing::Values(Shell::Openbox, Shell::Weston),
                          shellName);
 
-// Every menu item by the keyboard alone (F10, Alt, arrows, Enter, the Menu key), the mini
-// timer's menu by the right button where the window is, and each window showing only the
-// title bar buttons its kind allows.
+// Every menu item by the keyboard alone (F10, Alt, arrows, Enter, Menu), the mini timer's menu
+// by the right button where it is, and each window with only the title bar buttons it allows.
 TEST_P(OnEveryDesktop, TheKeyboardReachesEveryMenuItem) {
     ProgramCopy copy;
     Desktop desktop(GetParam());
@@ -567,8 +557,7 @@ TEST_P(OnEveryDesktop, TheKeyboardReachesEveryMenuItem) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return (mini = miniTimerOn(desktop.screen())).isValid(); }));
     EXPECT_FALSE(desktop.activeTitleBar(mainWindow, 0).isValid());
     const QImage before = desktop.screen();
-    // Beside it, on whichever side the desktop has room for it: weston places windows
-    // anywhere, the mini timer at an edge too.
+    // Beside it, on whichever side has room: weston may place the mini timer at an edge.
     const auto menuBeside = [&] {
         const QImage menu = desktop.screen();
         const QRect around = mini.adjusted(-150, -100, 150, 100) & menu.rect();

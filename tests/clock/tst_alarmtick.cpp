@@ -4,7 +4,6 @@
 
 #include <malloc.h>
 
-#include <cstdio>
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
@@ -148,13 +147,11 @@ TEST_F(AlarmTick, DaysOfAlarmsHoldNoMoreMemory) {
 #endif
     platform.setTime(0, 0, 0);
     start(false);
-    std::size_t heap[3] = {};
+    std::size_t heap[2] = {};
     for (int second = 0; second < 2 * 86400; ++second) {
         const LocalTime& now = platform.now;
         if (now.minute == 30 && now.second == 0) {
-            char alarm[8];
-            std::snprintf(alarm, sizeof alarm, "%02d:00", (now.hour + 1) % 24);
-            Form1->AlarmTime = alarm;
+            Form1->AlarmTime = qPrintable(QTime((now.hour + 1) % 24, 0).toString("hh:mm"));
             Form1->BtnSetClick();
         }
         Form1->Timer1Timer();

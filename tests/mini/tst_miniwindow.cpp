@@ -18,10 +18,6 @@ std::string menu() {
     return offered.trimmed().toStdString();
 }
 
-void key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-    QTest::keyClick(Form4->windowHandle(), key, modifiers);
-}
-
 }  // namespace
 
 // One alarm through the mini timer, as a user meets it: arming opens it in place of the
@@ -53,12 +49,12 @@ TEST_F(WindowTest, TheMiniTimerThroughAWholeAlarm) {
         [&] {
             EXPECT_EQ(icons(), "1") << "a new showing starts at rest";
             EXPECT_EQ(Form4->pos(), QPoint(120, 135));
-            key(Qt::Key_Menu);
+            QTest::keyClick(Form4->windowHandle(), Qt::Key_Menu);
             EXPECT_EQ(menu(), "開く アラームＯＦＦ 終了");
             tickSeconds(9);
             ASSERT_EQ(Form4->LblTimer->text(), "07:00");
             EXPECT_EQ(icons(), "3");
-            key(Qt::Key_F10, Qt::ShiftModifier);
+            QTest::keyClick(Form4->windowHandle(), Qt::Key_F10, Qt::ShiftModifier);
             EXPECT_EQ(menu(), "開く アラームＯＦＦ");
         },
         [&] {

@@ -5,7 +5,6 @@
 #include "controls/imagecontrol.h"
 #include "fakeplatform.h"
 #include "mini/miniwindow.h"
-#include "settings/aboutwindow.h"
 #include "settings/settingswindow.h"
 #include "settings/testfiles.h"
 #include "sound/wavwriter.h"

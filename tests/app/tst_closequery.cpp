@@ -28,12 +28,12 @@ public:
 // beep, while the switch is ON; only OK ends the program, and only an ending program saves. A 終了
 // refused is not asked again when the mini timer is left later with 開く.
 TEST_F(WindowTest, EveryWayOutAsksTheSameQuestionWhileArmed) {
-    enum class Way { CloseBox, Menu, Mini };
-    const std::tuple<Way, bool, bool> cases[] = {{Way::CloseBox, false, true},
-                                                 {Way::CloseBox, true, false},
-                                                 {Way::Menu, true, true},
-                                                 {Way::Mini, true, false},
-                                                 {Way::Mini, false, true}};
+    enum Way { CloseBox, Menu, Mini };
+    const std::tuple<Way, bool, bool> cases[] = {{CloseBox, false, true},
+                                                 {CloseBox, true, false},
+                                                 {Menu, true, true},
+                                                 {Mini, true, false},
+                                                 {Mini, false, true}};
     const QString ini = folder.filePath("pipiron.ini");
     for (const auto& [way, armed, ok] : cases) {
         SCOPED_TRACE(testing::Message() << int(way) << armed << ok);
@@ -48,11 +48,11 @@ TEST_F(WindowTest, EveryWayOutAsksTheSameQuestionWhileArmed) {
         platform.onModal = [](QWidget* window) {
             if (window == Form4) Form4->Exit->trigger();
         };
-        if (way == Way::CloseBox) Form1->close();
-        if (way == Way::Menu) Form1->Exit1->trigger();
-        if (way == Way::Mini) Form1->Mini->trigger();
+        if (way == CloseBox) Form1->close();
+        if (way == Menu) Form1->Exit1->trigger();
+        if (way == Mini) Form1->Mini->trigger();
         const bool ends = !armed || ok;
-        if (way == Way::Mini && !ends) {
+        if (way == Mini && !ends) {
             platform.onModal = [](QWidget* window) {
                 if (window == Form4) Form4->Open1->trigger();
             };

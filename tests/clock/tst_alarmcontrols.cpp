@@ -10,14 +10,6 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 
-namespace {
-
-QImage seen(QWidget* control) {
-    return control->grab().toImage();
-}
-
-}  // namespace
-
 // The main window as the user works it; the clock reads 08:00.
 class AlarmControls : public WindowTest {
 protected:
@@ -28,6 +20,7 @@ protected:
         Form1->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form1, 30000));
     }
+    static QImage seen(QWidget* control) { return control->grab().toImage(); }
     void setAlarm(const char* time) {
         Form1->AlarmTime = time;
         Form1->LblSet->setText(QString::fromLatin1(time));
@@ -157,10 +150,10 @@ TEST_F(AlarmControls, TheMinutesBoxSetsTheAlarmFromNow) {
     Form1->ComboBox1->showPopup();
     QAbstractItemView* list = Form1->ComboBox1->view();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window(), 30000));
-    EXPECT_EQ(list->visualRect(list->model()->index(0, 0)).height(), 16);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualRect(list->model()->index(0, 0)).center());
-    EXPECT_EQ(lblSet(), "08:00");  // "now"
+    const QRect now = list->visualRect(list->model()->index(0, 0));
+    EXPECT_EQ(now.height(), 16);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, now.center());
+    EXPECT_EQ(lblSet(), "08:00");
 
     typeInBox(QStringLiteral("30"));
     QTest::keyClick(Form1->windowHandle(), Qt::Key_Return);

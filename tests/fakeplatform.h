@@ -14,8 +14,7 @@
 #include <tuple>
 #include <vector>
 
-// The tick's timer on the fake clock: time passing up to its deadline wakes it,
-// and so does a clock that is set, as the kernel's cancelled wait does.
+// The tick's timer on the fake clock: its deadline wakes it, and so does a clock that is set.
 class FakeTickTimer : public TickTimer {
 public:
     using TickTimer::TickTimer;
@@ -46,8 +45,7 @@ private:
     bool m_woken = false;
 };
 
-// A platform that records what the program asks of the desktop, with a clock
-// that the test sets and advances.
+// A platform that records what the program asks of the desktop, with a clock the test moves.
 class FakePlatform : public Platform {
 public:
     LocalTime now{12, 0, 0, 0};

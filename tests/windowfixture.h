@@ -22,8 +22,8 @@
 
 #include <memory>
 
-// The four windows built the way start-up builds them, on a fake platform whose
-// executable lives in a fresh folder. The real timer is stopped: tests tick by hand.
+// The four windows built as start-up builds them, on a fake platform whose executable lives
+// in a fresh folder; the real timer is stopped, and tests tick by hand.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -69,9 +69,8 @@ TEST_F(WindowTest, EveryWayOutAsksTheSameQuestionWhileArmed) {
     }
 }
 
-// The warning stands over the window the user acted in (transient for it, a child surface
-// on Wayland) and centred on it, with OK first and the default, whatever the desktop's
-// convention (GNOME's puts the cancel button first).
+// The warning stands centred over the window the user acted in (transient for it, a child
+// surface on Wayland), with OK first and the default even where GNOME puts cancel first.
 TEST(Dialogs, TheWarningStandsOverTheWindowWithOkFirst) {
     const QString desktopStyle = QApplication::style()->name();
     QApplication::setStyle(new CancelFirst(desktopStyle));

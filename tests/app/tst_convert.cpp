@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-// Numbers as the settings file and the time box give them: decimal or "$" hexadecimal,
-// leading blanks, 32 bits at most.
+// Numbers as the settings file and the time box give them: decimal or "$" hex, 32 bits at most.
 TEST(Convert, ReadsLikeThePascalRuntime) {
     const char* texts[] = {"09", "  +2", "-30", "$ff", "$FFFFFFFF", "2147483647", "-2147483648"};
     const int values[] = {9, 2, -30, 255, -1, INT32_MAX, INT32_MIN};

@@ -17,9 +17,8 @@ void pointTo(QWidget* control) {
     QTest::mouseMove(Form1->windowHandle(), control->mapTo(Form1, QPoint(4, 4)));
 }
 
-// The hint showing once the program has handled what happened, been busy for `ms`
-// and looked again: every timer due by then has fired, none due later. No wait that a
-// busy machine could outlast. A hint told to go fades for 300 ms.
+// The hint showing once the program has handled events, been busy for `ms` and looked again:
+// every timer due by then has fired, none later, however busy the machine. Hints fade in 300 ms.
 QString hintAfter(int ms) {
     QCoreApplication::processEvents();
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -29,9 +28,9 @@ QString hintAfter(int ms) {
 
 }  // namespace
 
-// A hint comes after a short rest on a hinted control, at once when the pointer moves on
-// while one shows, also as its time runs out; it goes when the pointer leaves the window
-// or hints are switched off, and coming back is a new entry.
+// A hint comes after a short rest on a hinted control, at once when the pointer moves on while
+// one shows, even as its time runs out; it goes when the pointer leaves the window or hints
+// are switched off, and coming back is a new entry.
 TEST_F(WindowTest, HintsComeAndGoAsThePointerMoves) {
     start();
     Form1->show();

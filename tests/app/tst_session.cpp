@@ -22,9 +22,8 @@ public:
 
 }  // namespace
 
-// Each way a session ends the armed program: a logout asks once and saves once, ｷｬﾝｾﾙ
-// keeps the session; a checkpoint, a logout that may not ask and one after ｷｬﾝｾﾙ ask
-// nothing, and the end of the session then saves the settings.
+// A logout of the armed program asks once and saves once, ｷｬﾝｾﾙ keeps the session; a checkpoint,
+// a logout that may not ask and one after ｷｬﾝｾﾙ ask nothing, and the session's end then saves.
 TEST_F(WindowTest, TheSessionAsksOnceAndTheSettingsAreSavedOnce) {
     enum Step { Checkpoint, Logout, Silent, Interact, Cancelled, Remove };
     const struct {
@@ -71,9 +70,9 @@ TEST_F(WindowTest, TheSessionAsksOnceAndTheSettingsAreSavedOnce) {
     }
 }
 
-// What the desktop's notification service and logout portal are told: the ringing alarm
-// is urgent and offers アラームＯＦＦ; once it rang its minute out or was passed over, a
-// quiet line says which, and nothing urgent is left up; disarmed, the logout is free.
+// The desktop's notifications and logout portal: the ringing alarm is urgent and offers
+// アラームＯＦＦ; once it rang out or was passed over, a quiet line says which and nothing
+// urgent stays up; disarmed, the logout is free.
 TEST(DesktopAttentionTest, TellsTheDesktopAndLeavesNothingBehind) {
     QProcess bus;
     bus.start("dbus-daemon", {"--session", "--print-address=1", "--nofork"});

@@ -17,8 +17,7 @@ TEST(WallClockTimer, WakesAtTheWholeSecondOfTheClock) {
     QObject::connect(&timer, &TickTimer::timeout, &timer,
                      [&] { wokenAt = QDateTime::currentMSecsSinceEpoch(); });
 
-    // Set late in a second: a timer that counted a second from then would wake most of a
-    // second after the clock's, far beyond any delay of a busy machine.
+    // Set late in a second: a timer counting a second from then would wake far too late.
     while (QDateTime::currentMSecsSinceEpoch() % 1000 < 800)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const long long next = QDateTime::currentSecsSinceEpoch() + 1;

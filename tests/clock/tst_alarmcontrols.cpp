@@ -32,8 +32,8 @@ protected:
     }
 };
 
-// Armed: the lever up, the lamp red, the handle dimmed to maroon, and every control
-// that sets the alarm locked; the minutes box shows its prompt again each time.
+// Armed: lever up, lamp red, handle maroon, every control that sets the alarm locked; the
+// minutes box shows its prompt again each time.
 TEST_F(AlarmControls, TheSwitchShowsArmedAndLocksTheAlarmControls) {
     const QRgb red = qRgb(255, 0, 0), maroon = qRgb(128, 0, 0), black = qRgb(0, 0, 0);
     const QRgb window = Form1->palette().color(QPalette::Window).rgb();
@@ -126,8 +126,7 @@ TEST_F(AlarmControls, DraggingTheHandleTurnsTheAlarm) {
     }
 }
 
-// Minutes from now, typed or pasted over the whole text (cut to four characters), or
-// picked; Enter arms.
+// Minutes from now, typed or pasted over the whole text (cut to four characters), or picked.
 TEST_F(AlarmControls, TheMinutesBoxSetsTheAlarmFromNow) {
     struct Case {
         QString typed, pasted, text;
@@ -212,8 +211,7 @@ TEST_F(AlarmControls, KeysOnTheSwitch) {
     EXPECT_FALSE(armed());
 }
 
-// On a dark desktop both faces stand on the window colour, the dial's disc stays
-// white, and the captions change to a colour that reads.
+// On a dark desktop the faces stand on the window colour with white discs; captions still read.
 TEST_F(AlarmControls, ADarkPaletteKeepsFacesAndCaptionsReadable) {
     const QPalette light = QApplication::palette();
     const QColor dark(0x30, 0x30, 0x30);

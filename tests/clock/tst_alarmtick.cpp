@@ -85,8 +85,7 @@ TEST_F(AlarmTick, RingsItsWholeMinuteThenSwitchesOff) {
     passSeconds(5);
     EXPECT_EQ(platform.beeps.size(), 60u);
 
-    // Armed inside the alarm minute: it rings from the next second on, until the
-    // notification's button switches it OFF (never ON).
+    // Armed in the alarm minute: it rings from the next second on, till the notification's OFF.
     platform.now = {7, 0, 0, 0, 2};
     passSeconds(1);
     arm();

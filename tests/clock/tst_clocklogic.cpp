@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-// The clock as the locale writes it, cut to the "HH:MM" the faces and the alarm use, and
-// the alarm a minute on from it (minutes of one digit included).
+// The locale's time cut to the faces' "HH:MM", and the alarm a minute on (one-digit minutes too).
 TEST(ClockText, TheLocalesTimeIsCutToHoursAndMinutes) {
     struct Case {
         const char* picture;

@@ -20,10 +20,9 @@ std::string menu() {
 
 }  // namespace
 
-// One alarm through the mini timer, as a user meets it: arming opens it in place of the
-// main window, showing the time from its first frame; it hops while armed, flashes while
-// ringing and rests once switched OFF; its menu offers what the alarm allows; 開く
-// switches a ringing alarm off, and 終了 ends the program.
+// One alarm through the mini timer: arming opens it in place of the main window, showing the
+// time at once; it hops while armed, flashes while ringing, rests once OFF; its menu offers what
+// the alarm allows; 開く switches a ringing alarm off, and 終了 ends the program.
 TEST_F(WindowTest, TheMiniTimerThroughAWholeAlarm) {
     platform.setTime(6, 59, 50);
     start();

@@ -34,8 +34,7 @@ ino_t inodeOf(int fd) {
     return ::fstat(fd, &st) == 0 ? st.st_ino : 0;
 }
 
-// At the chosen step the power goes: a file renamed into place before its data reached
-// the disk comes back empty, as on ext4.
+// At the chosen step the power goes: a file renamed over before its data was synced is empty.
 void stepDone() {
     if (g_stepsLeft < 0 || g_stepsLeft-- > 0) return;
     for (const std::string& path : g_renamedOver)
@@ -109,8 +108,7 @@ TEST_F(IniFile, ReadsTheFirstMatchingKeyOfTheFirstMatchingSection) {
     }
 }
 
-// A folder, a pipe or a file far too large is no settings file: it reads as missing,
-// writing it fails, and it stays as it was.
+// A folder, a pipe or a huge file is no settings file: read as missing, never written over.
 TEST_F(IniFile, WhatIsNoSettingsFileIsNeitherReadNorReplaced) {
     const auto refused = [this](const char* what) {
         SCOPED_TRACE(what);
@@ -161,9 +159,8 @@ TEST_F(IniFile, WritingChangesOnlyTheLineOfTheKey) {
     EXPECT_EQ(names(), QStringList{QStringLiteral("pipiron.ini")});
 }
 
-// The settings of a program that is killed, or whose machine loses power, while it
-// saves them are the old ones or the new ones, never a torn or empty file; a
-// temporary file it leaves goes with the next save.
+// A save cut off by a kill or a power loss leaves the old or the new settings, never a torn or
+// empty file; a temporary file it leaves goes with the next save.
 TEST_F(IniFile, ASaveCutOffAtAnyStepLeavesTheOldOrTheNewSettings) {
     const std::string old = "; mine\r\n[SETUP]\r\nHINT=1\r\nMINI=0\r\n";
     const std::vector<std::string> whole = {old, "; mine\r\n[SETUP]\r\nHINT=0\r\nMINI=0\r\n",

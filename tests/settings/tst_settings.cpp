@@ -69,8 +69,7 @@ protected:
     }
 };
 
-// Blue with aqua figures unless the file says otherwise; a colour out of range selects
-// none, leaves the mini timer black and is saved as -1.
+// Blue with aqua figures by default; a colour out of range selects none, shows black, saves -1.
 TEST_F(Settings, TheColourChosenColoursTheMiniTimer) {
     start();
     EXPECT_EQ(miniColours(), std::pair(QColor(Qt::blue), QColor(Qt::cyan)));
@@ -91,8 +90,7 @@ TEST_F(Settings, TheColourChosenColoursTheMiniTimer) {
     EXPECT_NE(closed().find("COLOR=-1\r\n"), std::string::npos);
 }
 
-// Each key goes to its own line, the other lines stay, and a sound named in Shift-JIS
-// keeps its bytes until the user types another name.
+// Each key on its own line, other lines kept; a Shift-JIS sound name keeps its bytes till retyped.
 TEST_F(Settings, ClosingSavesWhatTheSettingsWindowShows) {
     const std::string sjis = "\x83\x60\x83\x83\x83\x43\x83\x80.wav";  // チャイム.wav
     const struct {
@@ -183,8 +181,7 @@ TEST_F(Settings, OnlyTheSoundsOwnFailureIsAMissingFile) {
     EXPECT_EQ(platform.errors, std::vector{QStringLiteral("Resource temporarily unavailable")});
 }
 
-// A FIFO named as the sound hangs nothing: at start, and chosen in the settings window,
-// it is a file that cannot be opened, told at once, and the alarm beeps.
+// A FIFO as the sound hangs nothing: at start and chosen, it cannot be opened, and it beeps.
 TEST_F(Settings, APipeAsTheSoundIsAFileThatCannotBeOpened) {
     const QByteArray pipe = path("pipe.wav").toLocal8Bit();
     ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
@@ -266,9 +263,8 @@ TEST_F(Settings, ClosingKeepsTheFileAsTheUserKeepsIt) {
 }
 
 // A portable copy keeps its settings beside itself while its folder takes files; an installed
-// one, or one whose folder takes none (though access() says it would), in the configuration
-// folder, made at the first save there, reading the file beside it until then. A relative
-// $XDG_CONFIG_HOME counts for nothing.
+// one, or one whose folder takes none (whatever access() says), in the configuration folder,
+// made at the first save, reading the file beside it till then. A relative XDG path is ignored.
 TEST_F(Settings, EachCopyKeepsItsSettingsWhereItCanWriteThem) {
     const QString full = path("full"), config = path("config"), home = path("home");
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("full")));
@@ -310,8 +306,7 @@ TEST_F(Settings, EachCopyKeepsItsSettingsWhereItCanWriteThem) {
     qputenv("HOME", homeBefore);
 }
 
-// Help opens the help file of the program's name, else a page of that name, else the
-// program's own page, however the program is called.
+// Help opens the help file of the program's name, else a page of that name, else pipiron's.
 TEST_F(Settings, HelpFindsAPageForARenamedProgram) {
     platform.exe = path("mezamashi.bin");
     start();

@@ -16,8 +16,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Stereo = std::vector<std::int16_t>;
 
-// A 44.1 kHz sound whose frames count up: frame i is i + 1 in the left channel and
-// -(i + 1) in the right (the same in both when mono).
+// A 44.1 kHz sound whose frame i is i + 1 on the left and -(i + 1) on the right (mono: i + 1).
 std::shared_ptr<WavStream> ramp(std::size_t frames, unsigned channels,
                                 std::function<std::size_t(std::uint64_t, std::size_t)> cut = {}) {
     std::vector<std::int16_t> samples;
@@ -62,8 +61,7 @@ protected:
     Mixer mixer;
 };
 
-// Mono in both channels, stereo kept apart; the frames beyond the end silent, and
-// the sound then counts as ended, heard whole.
+// Mono in both channels, stereo kept apart; silence after the end, and the sound heard whole.
 TEST_F(MixerTest, PlaysTheSoundToItsEndThenSilence) {
     for (unsigned channels : {1u, 2u}) {
         SCOPED_TRACE(channels);
@@ -80,8 +78,7 @@ TEST_F(MixerTest, PlaysTheSoundToItsEndThenSilence) {
     }
 }
 
-// Paused, it is silent and keeps its place; resumed, it goes on from there; rewound,
-// it stays silent until it starts again from its beginning.
+// Paused, silent in its place; resumed, on from there; rewound, silent till started anew.
 TEST_F(MixerTest, PauseKeepsThePlaceRewindGoesBackToTheBeginning) {
     mixer.setSound(ramp(1000, 1));
     mixer.start();

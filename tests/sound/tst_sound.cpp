@@ -171,8 +171,7 @@ protected:
     TMediaPlayer m_player;
 };
 
-// Play goes on with a sound that plays or stopped and starts again one that has ended,
-// also once its file is gone.
+// Play goes on with a sound playing or stopped, restarts an ended one, also once its file is gone.
 TEST_F(Player, PlayStopAndSeekToStartAreHeardAtOnce) {
     open("two tones.WAV", sound(0.6, 3));
     // What Open took plays on, whatever then happens to the file.
@@ -181,8 +180,7 @@ TEST_F(Player, PlayStopAndSeekToStartAreHeardAtOnce) {
     EXPECT_TRUE(hears(after(play), 'a', 'b'));
     EXPECT_TRUE(QTest::qWaitFor([this] { return m_player.position() > 0.7; }, 10000));
     EXPECT_TRUE(hears(after(play), 'b', 'a'));
-    // Each silences it at once, the sound playing; Play goes on after Stop, starts over
-    // after SeekToStart.
+    // Each silences it at once; Play goes on after Stop, starts over after SeekToStart.
     for (const auto& [silence, next, never] :
          {std::tuple{&TMediaPlayer::Stop, 'b', 'a'}, {&TMediaPlayer::SeekToStart, 'a', 'b'}}) {
         const std::string quiet = after([this, silence = silence] { (m_player.*silence)(); });
@@ -224,8 +222,7 @@ TEST_F(Player, TheDeviceIsLetGoOnceQuietAndTriedAgainAfterItFailed) {
     engine.sync();
     EXPECT_TRUE(engine.deviceOpen());
     EXPECT_TRUE(engine.soundHeld());
-    // SDL, now up, left SIGTERM and SIGINT to the program: its own handlers save the
-    // settings when the session or kill ends it.
+    // SDL, now up, left SIGTERM and SIGINT to the program's handlers, which save the settings.
     for (int signal : {SIGTERM, SIGINT}) {
         struct sigaction action {};
         ::sigaction(signal, nullptr, &action);

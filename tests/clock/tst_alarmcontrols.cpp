@@ -57,10 +57,8 @@ TEST_F(AlarmControls, TheSwitchShowsArmedAndLocksTheAlarmControls) {
         EXPECT_EQ(handle.pixel(6, 6), look.handle);
         int blended = 0;
         for (int y = 0; y < handle.height(); ++y)
-            for (int x = 0; x < handle.width(); ++x) {
-                const QRgb p = handle.pixel(x, y);
-                blended += p != look.handle && p != black && p != window;
-            }
+            for (int x = 0; x < handle.width(); ++x)
+                blended += !QList{look.handle, black, window}.contains(handle.pixel(x, y));
         EXPECT_EQ(blended, 0);
     }
 }

@@ -158,7 +158,6 @@ TEST_F(Settings, ASoundNamedTheWindowsWayRings) {
         startWith("[SETUP]\r\nWAVFILE=" + c.value + "\r\n");
         EXPECT_EQ(Form3->EdtWav->text(), QString::fromUtf8(c.shown));
         inSettings([&] { type(c.shown, true); });
-        EXPECT_TRUE(platform.messages.empty());
         QTest::mouseClick(Form1->BtnSet, Qt::LeftButton);
         tickSeconds(2);
         EXPECT_EQ(platform.ringing.size(), 1u);
@@ -210,6 +209,7 @@ TEST_F(Settings, APipeAsTheSoundIsAFileThatCannotBeOpened) {
 // read-only one at the close, which it refuses; a huge one at start, and the close leaves it.
 TEST_F(Settings, AFileItWillNotWriteStaysAsItIs) {
     const std::string mine = "[SETUP]\r\nHINT=0\r\n";
+    const QString unwritable = path("pipiron.ini") + " に書き込めません";
     const struct {
         const char* name;
         std::function<void()> make;
@@ -233,9 +233,7 @@ TEST_F(Settings, AFileItWillNotWriteStaysAsItIs) {
         EXPECT_TRUE(!c.atStart || platform.messages[0].contains(QString::fromUtf8(c.atStart)));
         EXPECT_EQ(Form3->CheckHint->isChecked(), c.closes) << "read";
         EXPECT_EQ(Form1->close(), c.closes);
-        EXPECT_EQ(platform.errors, c.closes
-                                       ? std::vector<QString>()
-                                       : std::vector{path("pipiron.ini") + " に書き込めません"});
+        EXPECT_EQ(platform.errors, std::vector(c.closes ? 0 : 1, unwritable));
         windows.reset();
         EXPECT_TRUE(got(path("pipiron.ini")) == before);
         QFile::remove(path("pipiron.ini"));

@@ -101,10 +101,8 @@ TEST_F(MixerTest, PauseKeepsThePlaceRewindGoesBackToTheBeginning) {
 
 // Each beep is heard in both channels, added to the sound; the two differ.
 TEST_F(MixerTest, BeepsSoundInBothChannelsOverTheSound) {
-    const std::vector<float>* tone[] = {&tones->ok, &tones->exclamation};
-    for (unsigned type : {0u, 48u}) {
+    for (const auto& [type, beep] : {std::pair{0u, tones->ok}, {48u, tones->exclamation}}) {
         SCOPED_TRACE(type);
-        const std::vector<float>& beep = *tone[type == 48];
         mixer.setSound(ramp(2000, 2));
         mixer.start();
         mixer.beep(type);

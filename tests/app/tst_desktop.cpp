@@ -53,10 +53,9 @@ bool nothingElseOn(const QImage& screen, const QRect& bar, bool withClose) {
     return !withClose || screen.pixel(closeBoxOf(bar) + QPoint(0, -2)) != colour;
 }
 
-// A real desktop for one test: Xvfb on a free display, bare or with the openbox window
-// manager, or with the weston compositor on it (its X11 back end, so the X tools'
-// pointer and keys reach it) and the program as a native Wayland client. Programs
-// started here get the desktop, a fresh home and no session bus.
+// A real desktop for one test: Xvfb on a free display, bare, with openbox, or with weston on it
+// (its X11 back end, which the X tools' pointer and keys reach) and the program on Wayland.
+// Programs started here get the desktop, a fresh home and no session bus.
 enum class Shell { BareX, Openbox, Weston };
 
 class Desktop {
@@ -157,8 +156,7 @@ public:
         return id;
     }
 
-    // Where the window stands among the top-level windows, 0 at the top: the window
-    // manager's order, or without one the server's own.
+    // The window's place among top-level windows, 0 on top: the manager's or the server's order.
     int depth(const QString& window) const {
         const QString list = run("xprop", {"-root", "-notype", "_NET_CLIENT_LIST_STACKING"});
         QStringList ids = list.contains('#') ? list.section('#', 1).split(',')
@@ -169,8 +167,7 @@ public:
         return int(ids.indexOf(window));
     }
 
-    // What the screen shows: the root window with every window on it, as ImageMagick
-    // takes it (an X dump of the root alone would miss windows of another depth).
+    // What the screen shows, as ImageMagick takes it (xwd misses windows of another depth).
     QImage screen() const {
         return QImage::fromData(output("import", {"-window", "root", "png:-"}), "PNG")
             .convertToFormat(QImage::Format_RGB32);
@@ -201,10 +198,7 @@ public:
 
     // Closes the active window as its title bar does: the close box, or the manager's key.
     void close(const QRect& bar) const {
-        if (m_shell == Shell::Weston)
-            click(closeBoxOf(bar));
-        else
-            keys("alt+F4");
+        m_shell == Shell::Weston ? click(closeBoxOf(bar)) : keys("alt+F4");
     }
 
     // The X server, or on Wayland the compositor, goes away.
@@ -214,12 +208,14 @@ public:
     }
 
     // Pointer and keys, as the user works them.
-    void click(const QPoint& at, const QString& button = "1") const {
-        if (m_shell == Shell::Weston) enterWeston(at);
-        run("xdotool", {"mousemove", QString::number(at.x() + 3), QString::number(at.y() + 3)});
-        QTest::qWait(100);
+    void moveTo(const QPoint& at) const {
         run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y())});
         QTest::qWait(100);
+    }
+    void click(const QPoint& at, const QString& button = "1") const {
+        if (m_shell == Shell::Weston) enterWeston(at);
+        moveTo(at + QPoint(3, 3));
+        moveTo(at);
         run("xdotool", {"click", button});
     }
     void keys(const QString& keys) const {
@@ -236,9 +232,7 @@ private:
     // Weston's pointer follows the X pointer only once it has entered weston's output
     // window, which may have opened under it: before, a click lands on its panel.
     void enterWeston(const QPoint& at) const {
-        for (const QPoint& to : {QPoint(1100, 850), at + QPoint(10, 10)})
-            run("xdotool", {"mousemove", QString::number(to.x()), QString::number(to.y())}),
-                QTest::qWait(100);
+        for (const QPoint& to : {QPoint(1100, 850), at + QPoint(10, 10)}) moveTo(to);
     }
 
     // The window manager's title bar above the active window: its frame's top.
@@ -247,17 +241,14 @@ private:
         QHash<QString, int> at;
         for (const QString& line : run("xwininfo", {"-id", window}).split('\n'))
             at[line.section(':', 0, 0).trimmed()] = line.section(':', 1).trimmed().toInt();
-        const QStringList frame = run("xprop", {"-id", window, "-notype", "_NET_FRAME_EXTENTS"})
-                                      .section('=', 1)
-                                      .split(',');
-        const int top = frame.value(2).trimmed().toInt();
+        const QString frame = run("xprop", {"-id", window, "-notype", "_NET_FRAME_EXTENTS"});
+        const int top = frame.section('=', 1).section(',', 2, 2).trimmed().toInt();
         if (window.isEmpty() || top <= 0) return {};
         return QRect(at["Absolute upper-left X"], at["Absolute upper-left Y"] - top, at["Width"],
                      top);
     }
 
-    // The program's title bar wears the highlight colour while its window is active; its
-    // first row is unbroken, under the window's outline.
+    // The program's own title bar, in the highlight colour while active: its unbroken first row.
     static QRect activeTitleBarOn(const QImage& screen) {
         const QRgb highlight = QApplication::palette().color(QPalette::Highlight).rgb();
         const auto lit = [&](int x, int y) { return screen.pixel(x, y) == highlight; };
@@ -450,8 +441,7 @@ TEST(OnTheDesktop, TheSessionEndsTheProgramAfterOneQuestion) {
     EXPECT_EQ(calls("Close", 2), (QList<QVariantList>{{"/request/1"}, {"/request/2"}}));
 }
 
-// The user types in another program while the alarm rings: the ringing window comes
-// to the front, but every key still goes where the user is typing, never to the switch.
+// Typing in another program while it rings: the ringing window comes forward, the keys stay.
 TEST(OnTheDesktop, KeysTypedInAnotherProgramStayThereWhileItRings) {
     ProgramCopy copy;
     Desktop desktop(Shell::Openbox);
@@ -621,10 +611,7 @@ TEST_P(OnEveryDesktop, TheTitleBarMovesTheWindowAndClosesIt) {
     QTest::qWait(1000);
     EXPECT_EQ(desktop.activeTitleBar(mainWindow), bar) << "a double click changed the window";
     desktop.run("xdotool", {"mousedown", "1"});
-    for (const int step : {20, 40, 80, 120})
-        desktop.run("xdotool", {"mousemove", QString::number(grip.x() + step),
-                                QString::number(grip.y() + step / 2)}),
-            QTest::qWait(100);
+    for (const int step : {20, 40, 80, 120}) desktop.moveTo(grip + QPoint(step, step / 2));
     desktop.run("xdotool", {"mouseup", "1"});
     QRect moved;
     EXPECT_TRUE(QTest::qWaitFor([&] {
@@ -656,8 +643,7 @@ TEST_P(OnEveryDesktop, TheTitleBarMovesTheWindowAndClosesIt) {
     EXPECT_EQ(copy.saved().count("HINT=1"), 1);
 }
 
-// The display goes away (a remote display dropped, the compositor ended) after the user
-// changed a setting: the program saves it as it does at a signal.
+// The display goes (a remote one dropped, the compositor ended): a changed setting is saved.
 class WhenTheDisplayGoes : public ::testing::TestWithParam<Shell> {};
 INSTANTIATE_TEST_SUITE_P(, WhenTheDisplayGoes, ::testing::Values(Shell::BareX, Shell::Weston),
                          shellName);

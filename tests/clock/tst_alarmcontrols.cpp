@@ -88,8 +88,7 @@ TEST_F(AlarmControls, StepButtonsMoveTheAlarmThroughMidnight) {
         hourWidth += right.pixel(74, i) == qRgb(0, 0, 0);
         minuteWidth += right.pixel(i, 45) == qRgb(0, 0, 0);
     }
-    EXPECT_EQ(hourWidth, 3);
-    EXPECT_EQ(minuteWidth, 2);
+    EXPECT_EQ(std::pair(hourWidth, minuteWidth), std::pair(3, 2));
 }
 
 // A press rounds the alarm up to ten minutes; each change of sector around the press

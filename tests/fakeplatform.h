@@ -3,9 +3,9 @@
 #include "app/platform.h"
 #include "app/ticktimer.h"
 
-#include <QMetaObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <deque>
@@ -30,15 +30,12 @@ public:
     void clockMoved(long long now, bool set) {
         if (!deadline || (!set && now < *deadline) || m_woken) return;
         m_woken = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_woken = false;
-                if (!isActive()) return;
-                ++wakeUps;
-                Q_EMIT timeout();
-            },
-            Qt::QueuedConnection);
+        QTimer::singleShot(0, this, [this] {
+            m_woken = false;
+            if (!isActive()) return;
+            ++wakeUps;
+            Q_EMIT timeout();
+        });
     }
 
 private:
@@ -94,9 +91,8 @@ public:
     void setForegroundWindow(QWidget* window) override { foreground.push_back(window); }
     bool confirmWarning(const QString& text) override {
         confirmations.push_back(text);
-        if (confirmAnswers.empty()) return true;
-        const bool answer = confirmAnswers.front();
-        confirmAnswers.pop_front();
+        const bool answer = confirmAnswers.empty() || confirmAnswers.front();
+        if (!confirmAnswers.empty()) confirmAnswers.pop_front();
         return answer;
     }
     void showMessage(const QString& text) override {

@@ -69,14 +69,18 @@ TEST_F(WindowTest, EveryWayOutAsksTheSameQuestionWhileArmed) {
     }
 }
 
-// The warning stands centred over the window the user acted in (transient for it, a child
-// surface on Wayland), with OK first and the default even where GNOME puts cancel first.
-TEST(Dialogs, TheWarningStandsOverTheWindowWithOkFirst) {
+// A ringing window the user hid comes back. The warning stands centred over the window the user
+// acted in (transient for it, a child surface on Wayland), with OK first and the default even
+// where GNOME puts cancel first.
+TEST(QtPlatform, ShowsTheRingingWindowAndTheWarningOverItWithOkFirst) {
+    QtPlatform platform;
+    QWidget hidden;
+    platform.setForegroundWindow(&hidden);
+    EXPECT_TRUE(hidden.isVisible());
     const QString desktopStyle = QApplication::style()->name();
     QApplication::setStyle(new CancelFirst(desktopStyle));
     // The tests after this one meet the desktop's own style.
     const auto restore = qScopeGuard([&] { QApplication::setStyle(desktopStyle); });
-    QtPlatform platform;
     WindowSet windows(platform);
     Form1->Timer1->stop();
     Form1->show();
@@ -99,12 +103,4 @@ TEST(Dialogs, TheWarningStandsOverTheWindowWithOkFirst) {
     user.start(50);
     Form1->Exit1->trigger();
     EXPECT_TRUE(Form1->isVisible()) << "ｷｬﾝｾﾙ keeps the program";
-}
-
-// A ringing window the user had hidden comes back.
-TEST(Platform, ShowsAHiddenRingingWindow) {
-    QtPlatform platform;
-    QWidget window;
-    platform.setForegroundWindow(&window);
-    EXPECT_TRUE(window.isVisible());
 }

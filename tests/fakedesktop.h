@@ -9,8 +9,7 @@
 #include <QTest>
 #include <QVariant>
 
-// The notification service and the inhibit portal in one: records every call and answers
-// Notify with ids from 41 up and Inhibit with /request/1, /request/2...
+// Notifications and the inhibit portal: records calls, answers ids from 41 and /request/1...
 class FakeDesktop : public QDBusVirtualObject {
 public:
     QHash<QString, QList<QVariantList>> calls;  // by member: the arguments, for Close its path

@@ -71,7 +71,6 @@ protected:
                         {reinterpret_cast<const char*>(wav.data()), wav.size()}));
     }
 
-    std::string alarm() const { return Form1->AlarmTime.str(); }
     std::string lblSet() const { return Form1->LblSet->text().toStdString(); }
     static bool armed() { return Form1->BtnSet->text() == QStringLiteral("ON"); }
     // Which of the mini timer's icons show: "1" resting, "2" hopping, "3" flashing.

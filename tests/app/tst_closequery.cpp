@@ -69,9 +69,8 @@ TEST_F(WindowTest, EveryWayOutAsksTheSameQuestionWhileArmed) {
     }
 }
 
-// A ringing window the user hid comes back. The warning stands centred over the window the user
-// acted in (transient for it, a child surface on Wayland), with OK first and the default even
-// where GNOME puts cancel first.
+// A hidden ringing window comes back. The warning stands centred over the user's window (transient
+// for it, a Wayland child surface), OK first and default even where GNOME puts cancel first.
 TEST(QtPlatform, ShowsTheRingingWindowAndTheWarningOverItWithOkFirst) {
     QtPlatform platform;
     QWidget hidden;

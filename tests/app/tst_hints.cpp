@@ -28,9 +28,8 @@ QString hintAfter(int ms) {
 
 }  // namespace
 
-// A hint comes after a short rest on a hinted control, at once when the pointer moves on while
-// one shows, even as its time runs out; it goes when the pointer leaves the window or hints
-// are switched off, and coming back is a new entry.
+// A hint comes after a short rest on a hinted control, at once on moving on while one shows
+// (even as it expires); it goes on leaving the window or with hints off; coming back rests anew.
 TEST_F(WindowTest, HintsComeAndGoAsThePointerMoves) {
     start();
     Form1->show();

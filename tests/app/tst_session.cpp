@@ -70,9 +70,8 @@ TEST_F(WindowTest, TheSessionAsksOnceAndTheSettingsAreSavedOnce) {
     }
 }
 
-// The desktop's notifications and logout portal: the ringing alarm is urgent and offers
-// アラームＯＦＦ; once it rang out or was passed over, a quiet line says which and nothing
-// urgent stays up; disarmed, the logout is free.
+// The desktop is told: a ringing alarm is urgent with アラームＯＦＦ; one rung or passed over,
+// a quiet line, nothing urgent left up; disarmed, the logout is free.
 TEST(DesktopAttentionTest, TellsTheDesktopAndLeavesNothingBehind) {
     QProcess bus;
     bus.start("dbus-daemon", {"--session", "--print-address=1", "--nofork"});

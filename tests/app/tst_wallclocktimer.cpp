@@ -8,15 +8,13 @@
 #include <chrono>
 #include <thread>
 
-// The tick's timer wakes at the wall clock's whole second, not a second counted from
-// when it was set; a second already past wakes it at once, and a stopped timer sleeps.
+// The tick's timer wakes at the clock's whole second, at once for one past; stopped, it sleeps.
 TEST(WallClockTimer, WakesAtTheWholeSecondOfTheClock) {
     WallClockTimer timer;
     QSignalSpy woken(&timer, &TickTimer::timeout);
     qint64 wokenAt = 0;
     QObject::connect(&timer, &TickTimer::timeout, &timer,
                      [&] { wokenAt = QDateTime::currentMSecsSinceEpoch(); });
-
     // Set late in a second: a timer counting a second from then would wake far too late.
     while (QDateTime::currentMSecsSinceEpoch() % 1000 < 800)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -32,8 +32,7 @@ protected:
     }
 };
 
-// Armed: lever up, lamp red, handle maroon, every control that sets the alarm locked; the
-// minutes box shows its prompt again each time.
+// Armed: lever up, lamp red, handle maroon, alarm controls locked; the box shows its prompt.
 TEST_F(AlarmControls, TheSwitchShowsArmedAndLocksTheAlarmControls) {
     const QRgb red = qRgb(255, 0, 0), maroon = qRgb(128, 0, 0), black = qRgb(0, 0, 0);
     const QRgb window = Form1->palette().color(QPalette::Window).rgb();
@@ -91,8 +90,8 @@ TEST_F(AlarmControls, StepButtonsMoveTheAlarmThroughMidnight) {
     EXPECT_EQ(std::pair(hourWidth, minuteWidth), std::pair(3, 2));
 }
 
-// A press rounds the alarm up to ten minutes; each change of sector around the press
-// point moves it ten minutes, forward clockwise. The instructions show meanwhile.
+// A press rounds the alarm up to ten minutes, each sector turned clockwise adds ten more; the
+// instructions show meanwhile.
 TEST_F(AlarmControls, DraggingTheHandleTurnsTheAlarm) {
     struct Case {
         Qt::MouseButton button;
@@ -177,8 +176,7 @@ TEST_F(AlarmControls, SwitchingOffRewindsTheSound) {
     EXPECT_EQ(Form1->MediaPlayer.position(), 0.0);
 }
 
-// The switch has the focus from the start: Space, Enter and keypad Enter work it,
-// whether or not the desktop gives the key a text; Tab and Shift+Tab walk the order.
+// The switch has the focus: Space, Enter and keypad Enter (with a text or not) work it.
 TEST_F(AlarmControls, KeysOnTheSwitch) {
     EXPECT_EQ(QApplication::focusWidget(), Form1->BtnSet);
     struct Case {

@@ -29,7 +29,7 @@ TEST_F(WindowTest, TheMiniTimerThroughAWholeAlarm) {
     Form3->CheckTop->setChecked(true);
     Form1->show();
     QTest::mouseClick(Form1->BtnUp, Qt::LeftButton);
-    ASSERT_EQ(alarm(), "07:00");
+    ASSERT_EQ(Form1->AlarmTime.str(), "07:00");
     std::vector<std::function<void()>> showings = {
         [&] {
             EXPECT_TRUE(Form1->isHidden());

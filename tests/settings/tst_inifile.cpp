@@ -20,8 +20,8 @@
 #include <csignal>
 #include <cstdio>
 
-// A writer that dies, or loses power, at a chosen step: write(), fsync() and rename()
-// are taken from the C library here, and act as always until a child sets g_stepsLeft.
+// write(), fsync() and rename() act as always until a child sets g_stepsLeft: then it dies, or
+// loses power, at that step.
 
 namespace {
 

@@ -110,9 +110,8 @@ TEST_F(Settings, ClosingSavesWhatTheSettingsWindowShows) {
     }
 }
 
-// A sound that cannot be opened is told with the exclamation beep and a message, under the
-// program's name once the settings are read; one chosen in the settings window then rings,
-// found in media/ when named with a drive letter; a missing one chosen while it rings beeps.
+// A sound that cannot be opened: the exclamation beep, a message under the program's name. One
+// chosen with a drive letter then rings from media/; a missing one chosen while ringing beeps.
 TEST_F(Settings, TheAlarmRingsTheSoundChosenAfterAMissingOne) {
     writeSound();
     startWith("[SETUP]\r\nWAVFILE=missing.wav\r\n");

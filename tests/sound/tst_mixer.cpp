@@ -139,8 +139,7 @@ TEST_F(MixerTest, TheCrossFade) {
     }
 }
 
-// The stream reads ahead on its own thread: a file that hangs holds up no decode and
-// shows as a stalled read; one cut short ends the sound where its samples end.
+// Read ahead on its own thread, a hanging file stalls but holds up no decode; a cut one ends.
 TEST(WavStreamTest, AFileThatHangsOrIsCutShortNeverHoldsUpThePlaying) {
     std::promise<void> release;
     const std::shared_future<void> released = release.get_future().share();

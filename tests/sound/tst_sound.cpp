@@ -1,5 +1,4 @@
-// The alarm sound and the beeps as they are heard: SDL's disk driver writes what the
-// device is given (16-bit stereo, 44100 Hz) to a file in real time.
+// The sound and beeps as heard: SDL's disk driver writes the device's 16-bit stereo to a file.
 #include "app/errors.h"
 #include "settings/testfiles.h"
 #include "sound/audioengine.h"
@@ -206,9 +205,8 @@ TEST_F(Player, PlayStopAndSeekToStartAreHeardAtOnce) {
     EXPECT_FALSE(m_player.Play());
 }
 
-// Once all is quiet the device and the sound's samples are let go. A ring that then
-// finds no device is told, so that the desktop beeps instead, and the next beep tries
-// the device again: once it opens, the sound rings again.
+// Once quiet, the device and samples are let go. A ring that finds no device is told, so the
+// desktop beeps; the next beep tries the device again, and once it opens the sound rings.
 TEST_F(Player, TheDeviceIsLetGoOnceQuietAndTriedAgainAfterItFailed) {
     AudioEngine& engine = AudioEngine::instance();
     open("short.wav", sound(0.2));

@@ -81,7 +81,7 @@ TEST_F(AlarmTick, RingsItsWholeMinuteThenSwitchesOff) {
     platform.now = {7, 0, 0, 0, 1};
     passSeconds(5);
     EXPECT_EQ(platform.beeps.size(), 60u);
-    // Armed in the alarm minute: it rings from the next second on, till the notification's OFF.
+    // Armed in its minute, it rings from the next second; the notification's OFF never arms.
     platform.now = {7, 0, 0, 0, 2};
     passSeconds(1);
     arm();

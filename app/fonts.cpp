@@ -2,7 +2,36 @@
 
 #include <QStringList>
 
+#include <fontconfig/fontconfig.h>
+
+#include <memory>
+
 namespace {
+
+// Whether any installed font answers to `family`, under any of its names.
+bool installed(const QString& family) {
+    const std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> pattern(
+        FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, family.toUtf8().constData(),
+                       static_cast<char*>(nullptr)),
+        FcPatternDestroy);
+    const std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> objects(
+        FcObjectSetBuild(FC_FAMILY, static_cast<char*>(nullptr)), FcObjectSetDestroy);
+    if (!pattern || !objects) return false;
+    FcFontSet* fonts = FcFontList(nullptr, pattern.get(), objects.get());
+    const bool found = fonts && fonts->nfont > 0;
+    if (fonts) FcFontSetDestroy(fonts);
+    return found;
+}
+
+// The first family of the list that is installed, alone: Qt would settle on it too, but
+// only after asking fontconfig for every missing name before it and for that name's
+// fallbacks, which costs a few milliseconds per font at start-up. With none installed
+// the whole list stays, for fontconfig's aliases to answer.
+QStringList firstInstalled(const QStringList& families) {
+    for (const QString& family : families)
+        if (installed(family)) return {family};
+    return families;
+}
 
 QFont makeFont(const QStringList& families, int pixelHeight, bool bold) {
     QFont font;
@@ -13,22 +42,43 @@ QFont makeFont(const QStringList& families, int pixelHeight, bool bold) {
     return font;
 }
 
+const QStringList& pGothicFamilies() {
+    static const QStringList families =
+        firstInstalled({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                        QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    return families;
+}
+
+const QStringList& gothicFamilies() {
+    static const QStringList families =
+        firstInstalled({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                        QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")});
+    return families;
+}
+
+const QStringList& pMinchoFamilies() {
+    static const QStringList families =
+        firstInstalled({QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("MS PMincho"),
+                        QStringLiteral("IPAPMincho"), QStringLiteral("Noto Serif CJK JP")});
+    return families;
+}
+
 }  // namespace
 
+void findStandInFonts() {
+    pGothicFamilies();
+    gothicFamilies();
+    pMinchoFamilies();
+}
+
 QFont msPGothic(int pixelHeight, bool bold) {
-    return makeFont({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                     QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")},
-                    pixelHeight, bold);
+    return makeFont(pGothicFamilies(), pixelHeight, bold);
 }
 
 QFont msGothic(int pixelHeight, bool bold) {
-    return makeFont({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-                     QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")},
-                    pixelHeight, bold);
+    return makeFont(gothicFamilies(), pixelHeight, bold);
 }
 
 QFont msPMincho(int pixelHeight, bool bold) {
-    return makeFont({QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("MS PMincho"),
-                     QStringLiteral("IPAPMincho"), QStringLiteral("Noto Serif CJK JP")},
-                    pixelHeight, bold);
+    return makeFont(pMinchoFamilies(), pixelHeight, bold);
 }

@@ -7,6 +7,8 @@
 
 // The Windows fonts by name, with the IPA and Noto CJK fonts standing in where
 // they are missing. Heights are character heights in pixels.
+// Which stand-ins are installed is asked once; findStandInFonts asks ahead, on any thread.
+void findStandInFonts();
 QFont msPGothic(int pixelHeight, bool bold = false);
 QFont msGothic(int pixelHeight, bool bold = false);
 QFont msPMincho(int pixelHeight, bool bold = false);

@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 #include "app/displayloss.h"
 #include "app/fontpages.h"
+#include "app/fonts.h"
 #include "app/handlerguard.h"
 #include "app/logoutsequence.h"
 #include "app/programimage.h"
@@ -44,7 +45,10 @@ public:
 int main(int argc, char* argv[]) {
     if (const std::optional<int> status = answerCommandLine(argc, argv)) return *status;
     // The font configuration is read while Qt connects to the display.
-    std::jthread readFontConfiguration([] { FcInit(); });
+    std::jthread readFontConfiguration([] {
+        FcInit();
+        findStandInFonts();
+    });
     const QByteArray sessionManager = XsmpClient::takeAddress();
     std::vector<std::string> arguments = argumentsForQt(argc, argv);
     std::vector<char*> qtArgv;

@@ -205,10 +205,12 @@ bench_fake_offset() {
     BENCH_ALARM_AT=$(((now + BENCH_FAKE_OFFSET) / 60 * 60 + 60 - BENCH_FAKE_OFFSET))
 }
 
-# Runs a command line under a clock $1 seconds ahead of the wall clock.
+# Runs a command line under a clock $1 seconds ahead of the wall clock. File times stay
+# true: shifted ones make fontconfig find its caches stale and rewrite them, and the next
+# program to start (the idle run's ぴぴろん) would scan every font again, slower and larger.
 bench_faketime_env() {
     echo LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1 FAKETIME="+$1" \
-        FAKETIME_DONT_FAKE_MONOTONIC=1
+        FAKETIME_DONT_FAKE_MONOTONIC=1 NO_FAKE_STAT=1
 }
 
 # The main window of ぴぴろん on display $1 once it shows; with $2 = beep, the

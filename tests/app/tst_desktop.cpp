@@ -594,9 +594,9 @@ TEST_P(OnEveryDesktop, TheTitleBarMovesTheWindowAndClosesIt) {
     ASSERT_TRUE(copy.ok && desktop.start());
     // The fake time's library comes before the sanitizer's.
     const QString asan = desktop.environment().value("ASAN_OPTIONS") + ":verify_asan_link_order=0";
-    QProcess& program =
-        desktop.launch("faketime", {"-f", "@2026-03-04 10:09:48", copy.program},
-                       {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}, {"ASAN_OPTIONS", asan}});
+    QProcess& program = desktop.launch(
+        "faketime", {"-f", "@2026-03-04 10:09:48", copy.program},
+        {{"FAKETIME_DONT_FAKE_MONOTONIC", "1"}, {"NO_FAKE_STAT", "1"}, {"ASAN_OPTIONS", asan}});
     QElapsedTimer started;
     started.start();
     const QRect bar = desktop.activeTitleBar(mainWindow);

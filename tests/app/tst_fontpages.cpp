@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QImage>
 #include <QPainter>
 
@@ -48,4 +49,17 @@ TEST(FontPages, TextReadAfterTheFilesAreLetGoLooksTheSame) {
     QFont again = msGothic(21, true);
     again.setStyleStrategy(QFont::PreferQuality);
     EXPECT_EQ(drawn(again), before);
+}
+
+// Each Windows font is drawn by an installed font of its own list of names, not by whatever
+// the system falls back to for a missing name.
+TEST(Fonts, EachWindowsFontIsDrawnByOneOfItsStandIns) {
+    const std::pair<QFont, QStringList> cases[] = {
+        {msPGothic(16, true), {"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "Noto Sans CJK JP"}},
+        {msGothic(21, true), {"ＭＳ ゴシック", "MS Gothic", "IPAGothic", "Noto Sans Mono CJK JP"}},
+        {msPMincho(18, true), {"ＭＳ Ｐ明朝", "MS PMincho", "IPAPMincho", "Noto Serif CJK JP"}},
+    };
+    for (const auto& [font, standIns] : cases)
+        EXPECT_TRUE(standIns.contains(QFontInfo(font).family()))
+            << QFontInfo(font).family().toStdString();
 }

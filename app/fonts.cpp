@@ -4,6 +4,7 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <array>
 #include <memory>
 
 namespace {
@@ -42,43 +43,35 @@ QFont makeFont(const QStringList& families, int pixelHeight, bool bold) {
     return font;
 }
 
-const QStringList& pGothicFamilies() {
-    static const QStringList families =
+enum StandIn { kPGothic, kGothic, kPMincho };
+
+// Each Windows font's families, all found the first time any is asked for.
+const std::array<QStringList, 3>& standIns() {
+    static const std::array<QStringList, 3> families = {
         firstInstalled({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                        QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    return families;
-}
-
-const QStringList& gothicFamilies() {
-    static const QStringList families =
+                        QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")}),
         firstInstalled({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-                        QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")});
-    return families;
-}
-
-const QStringList& pMinchoFamilies() {
-    static const QStringList families =
+                        QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")}),
         firstInstalled({QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("MS PMincho"),
-                        QStringLiteral("IPAPMincho"), QStringLiteral("Noto Serif CJK JP")});
+                        QStringLiteral("IPAPMincho"), QStringLiteral("Noto Serif CJK JP")}),
+    };
     return families;
 }
 
 }  // namespace
 
 void findStandInFonts() {
-    pGothicFamilies();
-    gothicFamilies();
-    pMinchoFamilies();
+    standIns();
 }
 
 QFont msPGothic(int pixelHeight, bool bold) {
-    return makeFont(pGothicFamilies(), pixelHeight, bold);
+    return makeFont(standIns()[kPGothic], pixelHeight, bold);
 }
 
 QFont msGothic(int pixelHeight, bool bold) {
-    return makeFont(gothicFamilies(), pixelHeight, bold);
+    return makeFont(standIns()[kGothic], pixelHeight, bold);
 }
 
 QFont msPMincho(int pixelHeight, bool bold) {
-    return makeFont(pMinchoFamilies(), pixelHeight, bold);
+    return makeFont(standIns()[kPMincho], pixelHeight, bold);
 }

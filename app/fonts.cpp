@@ -5,22 +5,19 @@
 #include <fontconfig/fontconfig.h>
 
 #include <array>
-#include <memory>
 
 namespace {
 
 // Whether any installed font answers to `family`, under any of its names.
 bool installed(const QString& family) {
-    const std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> pattern(
-        FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, family.toUtf8().constData(),
-                       static_cast<char*>(nullptr)),
-        FcPatternDestroy);
-    const std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> objects(
-        FcObjectSetBuild(FC_FAMILY, static_cast<char*>(nullptr)), FcObjectSetDestroy);
-    if (!pattern || !objects) return false;
-    FcFontSet* fonts = FcFontList(nullptr, pattern.get(), objects.get());
+    FcPattern* pattern = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString,
+                                        family.toUtf8().constData(), static_cast<char*>(nullptr));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, static_cast<char*>(nullptr));
+    FcFontSet* fonts = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr;
     const bool found = fonts && fonts->nfont > 0;
     if (fonts) FcFontSetDestroy(fonts);
+    if (objects) FcObjectSetDestroy(objects);
+    if (pattern) FcPatternDestroy(pattern);
     return found;
 }
 

@@ -26,9 +26,12 @@ TForm3::TForm3() {
 
     // Created in tab order; the check box lies over the group's frame, so it
     // is made after the group to stand above it.
-    EdtWav = new QLineEdit(QString::fromLatin1(kDefaultWavFile), this);
+    // The text after the font: a line edit lays out the text it is made with in
+    // the desktop's font first, loading glyphs no control ever draws.
+    EdtWav = new QLineEdit(this);
     EdtWav->setGeometry(192, 64, 185, 24);
     EdtWav->setFont(regular);
+    EdtWav->setText(QString::fromLatin1(kDefaultWavFile));
     CheckHint = new QCheckBox(QStringLiteral("ヒントを表示する"), this);
     CheckHint->setGeometry(208, 16, 145, 17);
     CheckHint->setFont(regular);

@@ -400,8 +400,9 @@ int TForm1::DragSector(int x, int y) const {
 void TForm1::ShapeSetMouseDown(Qt::MouseButton button, int x, int y) {
     if (button != Qt::LeftButton) return;
     if (Form3 && Form3->CheckHint->isChecked()) {
-        Memo1->show();
-        Memo1->raise();
+        QPlainTextEdit* memo = hintMemo();
+        memo->show();
+        memo->raise();
     }
     Dragging = true;
     LastSector = 0;
@@ -417,7 +418,7 @@ void TForm1::ShapeSetMouseDown(Qt::MouseButton button, int x, int y) {
 
 void TForm1::ShapeSetMouseUp() {
     Dragging = false;
-    Memo1->hide();
+    if (Memo1) Memo1->hide();
 }
 
 void TForm1::ShapeSetMouseMove(int x, int y) {

@@ -73,7 +73,7 @@ public:
     QPushButton* Btn5Down;
     QPushButton* Btn5Up;
     QComboBox* ComboBox1;
-    QPlainTextEdit* Memo1;
+    QPlainTextEdit* Memo1 = nullptr;  // made by hintMemo()
     QAction* Mini;
     QAction* K5;
     QAction* About1;
@@ -152,6 +152,7 @@ private:
 
     void createControls();
     void createMenu();
+    QPlainTextEdit* hintMemo();
     void bindEvents();
     // Connects a signal to a handler that runs in the guard.
     template <typename Sender, typename Signal, typename... Args>

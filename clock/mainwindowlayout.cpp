@@ -129,7 +129,21 @@ void TForm1::createControls() {
     list->setItemDelegate(new FixedItemHeight(list->itemDelegate(), 16, ComboBox1));
     ComboBox1->setToolTip(QStringLiteral("現在時刻の？分後にセットする"));
 
-    Memo1 = new QPlainTextEdit(client);
+    Timer1 = m_platform.createTickTimer(this);
+
+    setTabOrder(BtnSet, BtnDown);
+    setTabOrder(BtnDown, BtnUp);
+    setTabOrder(BtnUp, Btn5Down);
+    setTabOrder(Btn5Down, Btn5Up);
+    setTabOrder(Btn5Up, ComboBox1);
+    followWindowColours();
+}
+
+// Made the first time the hint shows: most never drag the handle, and the text
+// editor's code is a good part of what the window would otherwise hold.
+QPlainTextEdit* TForm1::hintMemo() {
+    if (Memo1) return Memo1;
+    Memo1 = new QPlainTextEdit(centralWidget());
     Memo1->setGeometry(8, 160, 241, 57);
     Memo1->setReadOnly(true);
     Memo1->setFocusPolicy(Qt::NoFocus);
@@ -147,16 +161,7 @@ void TForm1::createControls() {
                        "右回し・・１０分ずつ進めます\n"
                        "左回し・・１０分ずつ戻します\n"
                        "(時計の大きさより大きくまわすのがコツ)"));
-    Memo1->hide();
-
-    Timer1 = m_platform.createTickTimer(this);
-
-    setTabOrder(BtnSet, BtnDown);
-    setTabOrder(BtnDown, BtnUp);
-    setTabOrder(BtnUp, Btn5Down);
-    setTabOrder(Btn5Down, Btn5Up);
-    setTabOrder(Btn5Up, ComboBox1);
-    followWindowColours();
+    return Memo1;
 }
 
 void TForm1::createMenu() {

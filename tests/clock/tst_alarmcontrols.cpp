@@ -21,6 +21,12 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form1, 30000));
     }
     static QImage seen(QWidget* control) { return control->grab().toImage(); }
+    // The instructions over the alarm controls, as the user finds them.
+    static bool memoShown() {
+        const auto* memo = Form1->findChild<QPlainTextEdit*>();
+        return memo && memo->isVisible() &&
+               memo->toPlainText().startsWith(QStringLiteral("***** アラーム時刻をセットします"));
+    }
     void setAlarm(const char* time) {
         Form1->AlarmTime = time;
         Form1->LblSet->setText(QString::fromLatin1(time));
@@ -100,10 +106,10 @@ TEST_F(AlarmControls, DraggingTheHandleTurnsTheAlarm) {
         QPoint first, second;
         const char* after;
     } cases[] = {
+        {Qt::LeftButton, false, "07:00", {-40, -40}, {0, -60}, "07:10"},  // 8 to 1
         {Qt::LeftButton, true, "07:43", {0, 0}, {0, 0}, "07:50"},
         {Qt::LeftButton, true, "07:00", {40, -40}, {0, 60}, "07:10"},     // 2 to 5
         {Qt::LeftButton, true, "07:00", {-60, 0}, {0, -60}, "06:50"},     // 7 to 1
-        {Qt::LeftButton, false, "07:00", {-40, -40}, {0, -60}, "07:10"},  // 8 to 1
         {Qt::LeftButton, true, "07:00", {60, 0}, {61, 1}, "07:00"},       // the first sector
         {Qt::LeftButton, true, "07:00", {25, -26}, {0, -60}, "07:00"},    // 25 is not diagonal
         {Qt::RightButton, true, "07:43", {40, -40}, {0, 60}, "07:43"},
@@ -115,9 +121,9 @@ TEST_F(AlarmControls, DraggingTheHandleTurnsTheAlarm) {
         QTest::mousePress(Form1->ShapeSet, c.button, {}, centre);
         QTest::mouseMove(Form1->ShapeSet, centre + c.first);
         QTest::mouseMove(Form1->ShapeSet, centre + c.second);
-        EXPECT_EQ(Form1->Memo1->isVisible(), c.hints && c.button == Qt::LeftButton);
+        EXPECT_EQ(memoShown(), c.hints && c.button == Qt::LeftButton);
         QTest::mouseRelease(Form1->ShapeSet, c.button, {}, centre + c.second);
-        EXPECT_TRUE(Form1->Memo1->isHidden());
+        EXPECT_FALSE(memoShown());
         EXPECT_EQ(lblSet(), c.after) << c.before << " " << c.first.x() << "," << c.first.y();
     }
 }

@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <fontconfig/fontconfig.h>
+#include <malloc.h>
 
 #include <thread>
 
@@ -82,8 +83,15 @@ int main(int argc, char* argv[]) {
     LogoutSequence logout(session, *Form1);
     guarded(platform, [] { Form1->LoadSettings(); });
     Form1->show();
-    // By then the first window is drawn and its glyphs are in Qt's cache.
-    QTimer::singleShot(2000, Form1, releaseFontPages);
+    // By then the first window is drawn and its glyphs are in Qt's cache, and
+    // what start-up allocated and freed (fontconfig's parsing, mostly on its own
+    // thread's heap) can go back to the system.
+    QTimer::singleShot(2000, Form1, [] {
+        releaseFontPages();
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
+    });
     const int result = QApplication::exec();
     app.platform = nullptr;
     return result;

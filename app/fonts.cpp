@@ -31,12 +31,17 @@ QStringList firstInstalled(const QStringList& families) {
     return families;
 }
 
+constexpr auto kUnshaped = QFont::StyleStrategy(QFont::PreferBitmap | QFont::PreferNoShaping);
+
 QFont makeFont(const QStringList& families, int pixelHeight, bool bold) {
     QFont font;
     font.setFamilies(families);
     font.setPixelSize(pixelHeight);
     font.setBold(bold);
-    font.setStyleStrategy(QFont::PreferBitmap);
+    // The program's Japanese and Latin texts need no shaping: the fonts' own
+    // advances place the glyphs, as the original's text output did, and no
+    // shaping engine is loaded for them.
+    font.setStyleStrategy(kUnshaped);
     return font;
 }
 
@@ -71,4 +76,37 @@ QFont msGothic(int pixelHeight, bool bold) {
 
 QFont msPMincho(int pixelHeight, bool bold) {
     return makeFont(standIns()[kPMincho], pixelHeight, bold);
+}
+
+bool needsShaping(QStringView text) {
+    for (const char32_t c : text.toUcs4()) {
+        switch (QChar::category(c)) {
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_SpacingCombining:
+        case QChar::Mark_Enclosing:
+            return true;
+        default:
+            break;
+        }
+        // Qt shapes some scripts even unasked, but not Arabic, Hebrew, Thai or
+        // Myanmar among others: only these are drawn right letter by letter.
+        switch (QChar::script(c)) {
+        case QChar::Script_Common:
+        case QChar::Script_Latin:
+        case QChar::Script_Greek:
+        case QChar::Script_Cyrillic:
+        case QChar::Script_Han:
+        case QChar::Script_Hiragana:
+        case QChar::Script_Katakana:
+            break;
+        default:
+            return true;
+        }
+    }
+    return false;
+}
+
+QFont shapedWhenNeeded(QFont font, QStringView text) {
+    font.setStyleStrategy(needsShaping(text) ? QFont::PreferBitmap : kUnshaped);
+    return font;
 }

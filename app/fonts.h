@@ -13,6 +13,12 @@ QFont msPGothic(int pixelHeight, bool bold = false);
 QFont msGothic(int pixelHeight, bool bold = false);
 QFont msPMincho(int pixelHeight, bool bold = false);
 
+// The program's own texts are drawn unshaped. Text the user gives, such as a
+// file name, is shaped whenever it needs it: scripts that join or reorder their
+// letters, combining marks, joiners.
+bool needsShaping(QStringView text);
+QFont shapedWhenNeeded(QFont font, QStringView text);
+
 // Colours are kept as 0x00BBGGRR, blue in the high byte.
 inline QColor colorFromBGR(std::uint32_t bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));

@@ -26,11 +26,15 @@ TForm3::TForm3() {
 
     // Created in tab order; the check box lies over the group's frame, so it
     // is made after the group to stand above it.
-    // The text after the font: a line edit lays out the text it is made with in
-    // the desktop's font first, loading glyphs no control ever draws.
     EdtWav = new QLineEdit(this);
     EdtWav->setGeometry(192, 64, 185, 24);
     EdtWav->setFont(regular);
+    // A sound's name can be in any script. Its text comes after the font: a line
+    // edit lays out the text it is made with in the desktop's font first.
+    connect(EdtWav, &QLineEdit::textChanged, EdtWav, [this](const QString& text) {
+        const QFont font = shapedWhenNeeded(EdtWav->font(), text);
+        if (font != EdtWav->font()) EdtWav->setFont(font);
+    });
     EdtWav->setText(QString::fromLatin1(kDefaultWavFile));
     CheckHint = new QCheckBox(QStringLiteral("ヒントを表示する"), this);
     CheckHint->setGeometry(208, 16, 145, 17);

@@ -63,3 +63,22 @@ TEST(Fonts, EachWindowsFontIsDrawnByOneOfItsStandIns) {
         EXPECT_TRUE(standIns.contains(QFontInfo(font).family()))
             << QFontInfo(font).family().toStdString();
 }
+
+// A name is shaped when its script needs it, and only then.
+TEST(Fonts, OnlyTextThatNeedsItIsShaped) {
+    const std::pair<const char*, bool> cases[] = {
+        {"c:\\windows\\media\\tada.wav", false},
+        {"アラーム時刻をセットします・・１０分", false},
+        {"Café Ωμέγα Жук.wav", false},  // precomposed letters
+        {"Cafe\u0301.wav", true},       // a combining accent
+        {"\u0411\u0483.wav", true},     // a Cyrillic mark, of the Cyrillic script
+        {"منبه.wav", true},
+        {"שעון.wav", true},
+        {"นาฬิกา.wav", true},
+        {"알람.wav", true},
+        {"\U0001F468\u200D\U0001F373.wav", true},  // two emoji joined
+        {"", false},
+    };
+    for (const auto& [text, shaped] : cases)
+        EXPECT_EQ(needsShaping(QString::fromUtf8(text)), shaped) << text;
+}

@@ -169,6 +169,23 @@ TEST_F(Settings, ASoundNamedTheWindowsWayRings) {
     }
 }
 
+// A sound's name is drawn as any text box draws its script: Arabic letters joined,
+// an accent over its letter; the program's own Japanese and Latin alike.
+TEST_F(Settings, ASoundsNameIsDrawnAsItsScriptIsWritten) {
+    start();
+    for (const char* name : {"منبه.wav", "Cafe\u0301.wav", "チャイム.wav"}) {
+        SCOPED_TRACE(name);
+        inSettings([&] { type(name, true); });
+        QLineEdit shaped(Form3->EdtWav->text(), Form3);
+        QFont font = Form3->EdtWav->font();
+        font.setStyleStrategy(QFont::PreferDefault);
+        shaped.setFont(font);
+        shaped.setGeometry(Form3->EdtWav->geometry());
+        shaped.setCursorPosition(Form3->EdtWav->cursorPosition());
+        EXPECT_EQ(Form3->EdtWav->grab().toImage(), shaped.grab().toImage());
+    }
+}
+
 // A sound that fails for another reason than its file is no missing file: the error says why.
 TEST_F(Settings, OnlyTheSoundsOwnFailureIsAMissingFile) {
     writeSound();

@@ -26,7 +26,8 @@
 # thread wakes.
 # Output: one line per program, tab-separated:
 #   label  wake-ups/s in the first 60 s  most wake-ups/s in any 60 s window
-#   wake-ups/s in the last 60 s  CPU ms in the last 60 s  Pss MiB  threads
+#   wake-ups/s in the last 60 s  CPU ms in the last 60 s (to a hundredth: an idle
+#   oclock spends about a tenth, which one decimal would round by half)  Pss MiB  threads
 #   wake-ups in the first SETTLE s  anonymous MiB
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
@@ -116,7 +117,7 @@ for i in "${!pids[@]}"; do
                 r = (w[k + 60] - w[k]) / (t[k + 60] - t[k])
                 if (r > most) most = r
             }
-            printf "%s\t%.2f\t%.2f\t%.2f\t%.1f\t%s\t%d\t%d\t%s\n", label, first, most,
+            printf "%s\t%.2f\t%.2f\t%.2f\t%.2f\t%s\t%d\t%d\t%s\n", label, first, most,
                 (w[n] - w[n - 60]) / (t[n] - t[n - 60]), (c[n] - c[n - 60]) / 1e6, pss, threads, w[s], anon
         }' <<<"${series[$i]}"
 done

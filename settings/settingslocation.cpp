@@ -12,8 +12,8 @@ namespace {
 bool probeByWriting(const std::string& folder) {
     if (::access(folder.c_str(), W_OK) != 0) return false;
     // access() says yes to root everywhere and knows nothing of read-only mounts.
-    // A plain descriptor: a file stream would set up the C++ locales, about half a
-    // megabyte of the standard library's pages, for this one look at start-up.
+    // A plain descriptor: a file stream would set up the C++ locales, a quarter of
+    // a megabyte of the standard library's pages, for this one look at start-up.
     const std::string probe = folder + ".pipiron-probe-" + std::to_string(::getpid());
     const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;

@@ -1,5 +1,7 @@
 #include "windowfixture.h"
 
+#include "clock/clockface.h"
+#include "clock/hands.h"
 #include "clock/textcontrast.h"
 #include "controls/shapecontrol.h"
 #include "sound/audioengine.h"
@@ -8,7 +10,30 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QPainter>
 #include <QPlainTextEdit>
+
+// Every face's hands against a painter's round-capped pens from the pivot: a pixel may
+// differ only where its centre lies a rounding away from a pen's edge.
+TEST(Hands, DrawnAsAPainterStrokesThem) {
+    for (int time = 0; time < 12 * 60; ++time) {
+        QImage drawn = newFaceImage(), painted = newFaceImage();
+        drawHands(drawn, time / 60, time % 60);
+        QPainter painter(&painted);
+        for (const auto& [end, width] :
+             {std::pair{hourHandEnd(time / 60, time % 60), kHourHandWidth},
+              std::pair{minuteHandEnd(time % 60), kMinuteHandWidth}}) {
+            painter.setPen(QPen(Qt::black, width, Qt::SolidLine, Qt::RoundCap));
+            painter.drawLine(QPoint(kHandPivot, kHandPivot), QPoint(end.x, end.y));
+        }
+        painter.end();
+        int differing = 0;
+        for (int y = 0; y < kFaceSize; ++y)
+            for (int x = 0; x < kFaceSize; ++x)
+                differing += drawn.pixel(x, y) != painted.pixel(x, y);
+        EXPECT_LE(differing, 4) << time / 60 << ":" << time % 60;
+    }
+}
 
 // The main window as the user works it; the clock reads 08:00.
 class AlarmControls : public WindowTest {
@@ -108,10 +133,10 @@ TEST_F(AlarmControls, DraggingTheHandleTurnsTheAlarm) {
     } cases[] = {
         {Qt::LeftButton, false, "07:00", {-40, -40}, {0, -60}, "07:10"},  // 8 to 1
         {Qt::LeftButton, true, "07:43", {0, 0}, {0, 0}, "07:50"},
-        {Qt::LeftButton, true, "07:00", {40, -40}, {0, 60}, "07:10"},     // 2 to 5
-        {Qt::LeftButton, true, "07:00", {-60, 0}, {0, -60}, "06:50"},     // 7 to 1
-        {Qt::LeftButton, true, "07:00", {60, 0}, {61, 1}, "07:00"},       // the first sector
-        {Qt::LeftButton, true, "07:00", {25, -26}, {0, -60}, "07:00"},    // 25 is not diagonal
+        {Qt::LeftButton, true, "07:00", {40, -40}, {0, 60}, "07:10"},   // 2 to 5
+        {Qt::LeftButton, true, "07:00", {-60, 0}, {0, -60}, "06:50"},   // 7 to 1
+        {Qt::LeftButton, true, "07:00", {60, 0}, {61, 1}, "07:00"},     // the first sector
+        {Qt::LeftButton, true, "07:00", {25, -26}, {0, -60}, "07:00"},  // 25 is not diagonal
         {Qt::RightButton, true, "07:43", {40, -40}, {0, 60}, "07:43"},
     };
     const QPoint centre(6, 6);

@@ -2,6 +2,7 @@
 
 #include "app/desktopattention.h"
 #include "app/helpdocument.h"
+#include "app/localclock.h"
 #include "app/modalloop.h"
 #include "app/titlebar.h"
 #include "app/wallclocktimer.h"
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDateTime>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
@@ -97,13 +97,7 @@ QtPlatform::~QtPlatform() {
 }
 
 LocalTime QtPlatform::localTime() {
-    // Date and time from one reading, so that midnight cannot fall between them.
-    const QDateTime now = QDateTime::currentDateTime();
-    const QTime time = now.time();
-    LocalTime read{time.hour(), time.minute(), time.second(), time.msec(),
-                   int(now.date().toJulianDay())};
-    read.epochSecond = now.toSecsSinceEpoch();
-    return read;
+    return readLocalClock();
 }
 
 TickTimer* QtPlatform::createTickTimer(QObject* parent) {

@@ -1,11 +1,14 @@
+#include "app/localclock.h"
 #include "app/wallclocktimer.h"
 
 #include <QDateTime>
 #include <QSignalSpy>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 // The tick's timer wakes at the clock's whole second, at once for one past; stopped, it sleeps.
@@ -31,4 +34,21 @@ TEST(WallClockTimer, WakesAtTheWholeSecondOfTheClock) {
     timer.stop();
     EXPECT_FALSE(woken.wait(1100));
     EXPECT_EQ(woken.size(), 2);
+}
+
+// A zone changed while the clock runs (here by TZ) is the zone of the next reading.
+TEST(LocalClock, ReadsTheZoneAsItIsNow) {
+    struct Case {
+        const char* zone;
+        int hoursAhead;
+    } cases[] = {{"UTC0", 0}, {"JST-9", 9}, {"EST5", -5}, {"UTC0", 0}};
+    for (const Case& c : cases) {
+        setenv("TZ", c.zone, 1);
+        const LocalTime read = readLocalClock();
+        EXPECT_NEAR(read.epochSecond, QDateTime::currentSecsSinceEpoch(), 1) << c.zone;
+        const QDateTime local = QDateTime::fromSecsSinceEpoch(read.epochSecond, QTimeZone::utc())
+                                    .addSecs(c.hoursAhead * 3600);
+        EXPECT_EQ(QTime(read.hour, read.minute, read.second), local.time()) << c.zone;
+        EXPECT_EQ(read.day, local.date().toJulianDay()) << c.zone;
+    }
 }

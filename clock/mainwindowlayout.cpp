@@ -10,6 +10,7 @@
 #include "clock/typedlengthlimit.h"
 #include "controls/imagecontrol.h"
 #include "controls/shapecontrol.h"
+#include "controls/timelabel.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -26,7 +27,7 @@
 namespace {
 
 QLabel* timeLabel(QWidget* parent, const QRect& place, const QString& hint) {
-    auto* label = new QLabel(QStringLiteral("24:00"), parent);
+    auto* label = new TimeLabel(QStringLiteral("24:00"), parent);
     label->setGeometry(place);
     label->setFont(msGothic(21, true));
     label->setAutoFillBackground(true);
@@ -34,7 +35,6 @@ QLabel* timeLabel(QWidget* parent, const QRect& place, const QString& hint) {
     palette.setColor(QPalette::Window, Qt::black);
     palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
     label->setPalette(palette);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     label->setToolTip(hint);
     return label;
 }

@@ -7,6 +7,7 @@
 #include "app/titlebar.h"
 #include "clock/mainwindow.h"
 #include "controls/imagecontrol.h"
+#include "controls/timelabel.h"
 
 #include <qdrawutil.h>
 #include <QAction>
@@ -47,10 +48,9 @@ TForm4::TForm4(Platform& platform) : m_platform(platform) {
     Stop1 = PopTimer->addAction(QStringLiteral("アラームＯＦＦ"));
     ImgTimer2 = icon(this, QStringLiteral("timer2"), false);
     ImgTimer3 = icon(this, QStringLiteral("timer3"), false);
-    LblTimer = new QLabel(QStringLiteral("00:00"), this);
+    LblTimer = new TimeLabel(QStringLiteral("00:00"), this);
     LblTimer->setGeometry(kFrame, kFrame + 32, 34, 14);
     LblTimer->setFont(msGothic(12, true));
-    LblTimer->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     LblTimer->setAutoFillBackground(true);
     LblTimer->setAttribute(Qt::WA_TransparentForMouseEvents);
     N1 = PopTimer->addSeparator();

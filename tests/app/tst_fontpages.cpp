@@ -1,10 +1,12 @@
 #include "app/fontpages.h"
 #include "app/fonts.h"
+#include "controls/timelabel.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -81,4 +83,30 @@ TEST(Fonts, OnlyTextThatNeedsItIsShaped) {
     };
     for (const auto& [text, shaped] : cases)
         EXPECT_EQ(needsShaping(QString::fromUtf8(text)), shaped) << text;
+}
+
+// The time labels draw their text themselves, and must look as a label does: each digit
+// in each place, in both sizes the windows use.
+TEST(Fonts, ATimeLabelLooksAsALabelDoes) {
+    struct Case {
+        int pixelHeight;
+        QSize size;
+    } cases[] = {{21, {65, 25}}, {12, {34, 14}}};
+    for (const Case& c : cases) {
+        QWidget window;
+        QLabel label(&window);
+        TimeLabel timeLabel(QString(), &window);
+        for (QLabel* shown : {&label, static_cast<QLabel*>(&timeLabel)}) {
+            shown->resize(c.size);
+            shown->setFont(msGothic(c.pixelHeight, true));
+            shown->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        }
+        for (char digit = '0'; digit <= '9'; ++digit) {
+            const QString time = QStringLiteral("%1%1:%1%1").arg(QLatin1Char(digit));
+            label.setText(time);
+            timeLabel.setText(time);
+            EXPECT_EQ(timeLabel.grab().toImage(), label.grab().toImage())
+                << c.pixelHeight << " " << digit;
+        }
+    }
 }

@@ -83,10 +83,11 @@ int main(int argc, char* argv[]) {
     LogoutSequence logout(session, *Form1);
     guarded(platform, [] { Form1->LoadSettings(); });
     Form1->show();
-    // By then the first window is drawn and its glyphs are in Qt's cache, and
-    // what start-up allocated and freed (fontconfig's parsing, mostly on its own
-    // thread's heap) can go back to the system.
+    // By then the first window is drawn and its glyphs are in Qt's cache, the time's
+    // other digits join them, and what start-up allocated and freed (fontconfig's
+    // parsing, mostly on its own thread's heap) can go back to the system.
     QTimer::singleShot(2000, Form1, [] {
+        Form1->cacheTimeGlyphs();
         releaseFontPages();
 #ifdef __GLIBC__
         malloc_trim(0);

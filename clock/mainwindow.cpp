@@ -38,6 +38,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -360,6 +361,22 @@ void TForm1::DrawClock(bool setFace, const TimeText& time) {
     // The face takes the drawn picture itself: the next DrawFace gives ImgBK the blank
     // face again, so no third copy of a face stays in memory.
     face->setPicture(ImgBK->canvas());
+}
+
+void TForm1::cacheTimeGlyphs() {
+    // A minute can show a digit the clock has not drawn yet; drawn here, the font's
+    // rasteriser stays out of the minute's redraw. A glyph is kept per position
+    // within a pixel, so each digit is drawn where the label may place it.
+    QImage scratch(LblNow->size(), QImage::Format_RGB32);
+    QPainter painter(&scratch);
+    painter.setFont(LblNow->font());
+    const QString shown = LblNow->text();
+    for (char16_t digit = u'0'; digit <= u'9'; ++digit) {
+        QString time = shown;
+        for (QChar& c : time)
+            if (c.isDigit()) c = QChar(digit);
+        painter.drawText(scratch.rect(), Qt::AlignLeft | Qt::AlignVCenter, time);
+    }
 }
 
 // ---- setting the alarm time ----

@@ -103,6 +103,8 @@ public:
     // Operations.
     void DrawFace();
     void DrawClock(bool setFace, const TimeText& time);
+    // Draws every digit of the time into the font cache while the clock is idle.
+    void cacheTimeGlyphs();
     void StepAlarm(bool forward);
     void ShowSwitch(bool on);
     int DragSector(int x, int y) const;

@@ -85,28 +85,22 @@ TEST(Fonts, OnlyTextThatNeedsItIsShaped) {
         EXPECT_EQ(needsShaping(QString::fromUtf8(text)), shaped) << text;
 }
 
-// The time labels draw their text themselves, and must look as a label does: each digit
+// The time labels draw their text themselves and must look as a label does: each digit
 // in each place, in both sizes the windows use.
 TEST(Fonts, ATimeLabelLooksAsALabelDoes) {
-    struct Case {
-        int pixelHeight;
-        QSize size;
-    } cases[] = {{21, {65, 25}}, {12, {34, 14}}};
-    for (const Case& c : cases) {
-        QWidget window;
-        QLabel label(&window);
-        TimeLabel timeLabel(QString(), &window);
+    for (const auto& [pixelHeight, size] : {std::pair{21, QSize(65, 25)}, {12, QSize(34, 14)}}) {
+        QLabel label;
+        TimeLabel timeLabel(QString(), nullptr);
         for (QLabel* shown : {&label, static_cast<QLabel*>(&timeLabel)}) {
-            shown->resize(c.size);
-            shown->setFont(msGothic(c.pixelHeight, true));
+            shown->resize(size);
+            shown->setFont(msGothic(pixelHeight, true));
             shown->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         }
         for (char digit = '0'; digit <= '9'; ++digit) {
             const QString time = QStringLiteral("%1%1:%1%1").arg(QLatin1Char(digit));
             label.setText(time);
             timeLabel.setText(time);
-            EXPECT_EQ(timeLabel.grab().toImage(), label.grab().toImage())
-                << c.pixelHeight << " " << digit;
+            EXPECT_EQ(timeLabel.grab().toImage(), label.grab().toImage()) << pixelHeight << digit;
         }
     }
 }

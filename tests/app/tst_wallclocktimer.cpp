@@ -38,17 +38,14 @@ TEST(WallClockTimer, WakesAtTheWholeSecondOfTheClock) {
 
 // A zone changed while the clock runs (here by TZ) is the zone of the next reading.
 TEST(LocalClock, ReadsTheZoneAsItIsNow) {
-    struct Case {
-        const char* zone;
-        int hoursAhead;
-    } cases[] = {{"UTC0", 0}, {"JST-9", 9}, {"EST5", -5}, {"UTC0", 0}};
-    for (const Case& c : cases) {
-        setenv("TZ", c.zone, 1);
+    for (const auto& [zone, hoursAhead] :
+         {std::pair{"UTC0", 0}, {"JST-9", 9}, {"EST5", -5}, {"UTC0", 0}}) {
+        setenv("TZ", zone, 1);
         const LocalTime read = readLocalClock();
-        EXPECT_NEAR(read.epochSecond, QDateTime::currentSecsSinceEpoch(), 1) << c.zone;
+        EXPECT_NEAR(read.epochSecond, QDateTime::currentSecsSinceEpoch(), 1) << zone;
         const QDateTime local = QDateTime::fromSecsSinceEpoch(read.epochSecond, QTimeZone::utc())
-                                    .addSecs(c.hoursAhead * 3600);
-        EXPECT_EQ(QTime(read.hour, read.minute, read.second), local.time()) << c.zone;
-        EXPECT_EQ(read.day, local.date().toJulianDay()) << c.zone;
+                                    .addSecs(hoursAhead * 3600);
+        EXPECT_EQ(QTime(read.hour, read.minute, read.second), local.time()) << zone;
+        EXPECT_EQ(read.day, local.date().toJulianDay()) << zone;
     }
 }

@@ -13,16 +13,16 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 
-// Every face's hands against a painter's round-capped pens from the pivot: a pixel may
-// differ only where its centre lies a rounding away from a pen's edge.
+// Every face's hands against a painter's round-capped pens from the pivot, three pixels wide
+// for the hour and two for the minute: a pixel may differ only where its centre lies a
+// rounding away from a pen's edge.
 TEST(Hands, DrawnAsAPainterStrokesThem) {
     for (int time = 0; time < 12 * 60; ++time) {
         QImage drawn = newFaceImage(), painted = newFaceImage();
         drawHands(drawn, time / 60, time % 60);
         QPainter painter(&painted);
-        for (const auto& [end, width] :
-             {std::pair{hourHandEnd(time / 60, time % 60), kHourHandWidth},
-              std::pair{minuteHandEnd(time % 60), kMinuteHandWidth}}) {
+        for (const auto& [end, width] : {std::pair{hourHandEnd(time / 60, time % 60), 3},
+                                         std::pair{minuteHandEnd(time % 60), 2}}) {
             painter.setPen(QPen(Qt::black, width, Qt::SolidLine, Qt::RoundCap));
             painter.drawLine(QPoint(kHandPivot, kHandPivot), QPoint(end.x, end.y));
         }
@@ -93,7 +93,7 @@ TEST_F(AlarmControls, TheSwitchShowsArmedAndLocksTheAlarmControls) {
     }
 }
 
-// Only the right face follows the alarm, from the left one's time; the hour hand is wider.
+// Only the right face follows the alarm, from the left one's time.
 TEST_F(AlarmControls, StepButtonsMoveTheAlarmThroughMidnight) {
     const QImage left = seen(Form1->ImgNow);
     EXPECT_EQ(seen(Form1->ImgSet), left);
@@ -111,14 +111,7 @@ TEST_F(AlarmControls, StepButtonsMoveTheAlarmThroughMidnight) {
         EXPECT_EQ(lblSet(), c.after) << c.before;
     }
     EXPECT_EQ(seen(Form1->ImgNow), left);
-    // At 3:00 the hour hand lies across a column, the minute hand across a row.
-    const QImage right = seen(Form1->ImgSet);
-    int hourWidth = 0, minuteWidth = 0;
-    for (int i = 54; i < 74; ++i) {
-        hourWidth += right.pixel(74, i) == qRgb(0, 0, 0);
-        minuteWidth += right.pixel(i, 45) == qRgb(0, 0, 0);
-    }
-    EXPECT_EQ(std::pair(hourWidth, minuteWidth), std::pair(3, 2));
+    EXPECT_NE(seen(Form1->ImgSet), left);
 }
 
 // A press rounds the alarm up to ten minutes, each sector turned clockwise adds ten more; the

@@ -366,8 +366,11 @@ void TForm1::DrawClock(bool setFace, const TimeText& time) {
 void TForm1::cacheTimeGlyphs() {
     // A minute can show a digit the clock has not drawn yet; drawn here, the font's
     // rasteriser stays out of the minute's redraw. A glyph is kept per position
-    // within a pixel, so each digit is drawn where the label may place it.
-    QImage scratch(LblNow->size(), QImage::Format_RGB32);
+    // within a pixel and per scale, so each digit is drawn where and as large as the
+    // label may show it.
+    const qreal ratio = LblNow->devicePixelRatioF();
+    QImage scratch(LblNow->size() * ratio, QImage::Format_RGB32);
+    scratch.setDevicePixelRatio(ratio);
     QPainter painter(&scratch);
     painter.setFont(LblNow->font());
     const QString shown = LblNow->text();
